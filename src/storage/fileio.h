@@ -1,0 +1,31 @@
+#pragma once
+
+#include "storage/bytes.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quill {
+
+bool FileExists(const std::string& path);
+
+// Reads a whole file. Fails with "Cannot open file %s" when it exists but cannot be read.
+// Large files land in memory backed by huge pages where the system offers them, which
+// makes reading a journal of many years about as fast as copying it.
+Bytes ReadWholeFile(const std::string& path);
+
+// Replaces a file with the concatenation of `pieces`: they go to a new file in the same
+// folder, which is flushed to disk and then renamed over the old one, so a failure at any
+// point leaves the old file as it was. Fails with "Cannot create file %s".
+void ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces);
+
+namespace testing {
+// Makes every later file write fail once more than `limit` bytes have been written to it,
+// as a full disk would; nullopt lifts the limit.
+void SetWriteLimit(std::optional<std::size_t> limit);
+} // namespace testing
+
+} // namespace quill

@@ -1,0 +1,184 @@
+#pragma once
+
+#include "storage/packet.h"
+#include "storage/stream.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quill {
+
+class MemTable;
+
+enum class FieldType { String, Integer, DateTime, Blob };
+
+struct FieldDef {
+    std::string name;
+    FieldType type = FieldType::String;
+    int size = 0; // characters of a string field; 0 otherwise
+};
+
+// An editor bound to a field (through a data source). The table asks it to store its
+// pending text before a post and before the settle step, and tells it to read its field
+// again whenever the current row, the state or a value changes.
+class DataLink {
+public:
+    virtual ~DataLink() = default;
+    virtual void updateRecord() = 0;
+    virtual void recordChanged() = 0;
+};
+
+// A field object: declared with the table, bound to the column of its name at open.
+class Field {
+public:
+    const std::string& fieldName() const { return name_; }
+    FieldType dataType() const { return type_; }
+    int size() const { return size_; }
+    bool isBound() const { return column_ >= 0; }
+
+    // Reading: the edit buffer in Edit and Insert, else the current row. Null reads as 0,
+    // the empty text or no bytes.
+    bool isNull() const;
+    std::string asString() const;
+    std::int32_t asInteger() const;
+    std::size_t dataSize() const; // bytes of the value as stored; 0 for null
+    double asDateTime() const;
+
+    // Writing requires Edit or Insert and marks the pending row modified.
+    void setAsString(std::string_view text);
+    void setAsInteger(std::int32_t value);
+    void setAsDateTime(double entryDate);
+    void clear();
+
+    // Blob fields: the whole value at the stream's position; nothing for null.
+    void saveToStream(MemoryStream& stream) const;
+    // Blob fields: the stream's entire content, whatever its position; empty gives null.
+    void loadFromStream(const MemoryStream& stream);
+
+private:
+    friend class MemTable;
+    Field(MemTable& table, std::string name, FieldType type, int size)
+        : table_(table), name_(std::move(name)), type_(type), size_(size)
+    {
+    }
+    const Value* current() const;
+    const Column& column() const;
+    void store(Value value, bool blobAssignment = false);
+    void storeBytes(std::string bytes);
+
+    MemTable& table_;
+    std::string name_;
+    FieldType type_;
+    int size_;
+    int column_ = -1;
+};
+
+// The type name of a column as failures and listings show it ("DateTime", "Blob", ...).
+std::string ColumnTypeName(const Column& column);
+
+enum class TableState { Inactive, Browse, Edit, Insert, SetKey };
+
+// A table that lives wholly in memory while it is open: filled from its file at Open,
+// written back to it at Close when something was stored.
+class MemTable {
+public:
+    explicit MemTable(std::string name);
+    ~MemTable();
+    MemTable(const MemTable&) = delete;
+    MemTable& operator=(const MemTable&) = delete;
+
+    const std::string& name() const { return name_; }
+    const std::string& fileName() const { return fileName_; }
+    void setFileName(std::string path) { fileName_ = std::move(path); }
+    std::vector<FieldDef>& fieldDefs() { return fieldDefs_; }
+    const std::string& indexFieldNames() const { return indexFieldNames_; }
+    void setIndexFieldNames(std::string names);
+    bool logChanges() const { return logChanges_; }
+    void setLogChanges(bool value);
+
+    // Declares a field object and its definition (the usual pair for a table of ours).
+    Field& addField(std::string name, FieldType type, int size = 0);
+    // Declares a field object only.
+    Field& declareField(std::string name, FieldType type, int size = 0);
+    Field* findField(std::string_view name);
+
+    void createTable();
+    void open();
+    void close();
+    bool active() const { return state_ != TableState::Inactive; }
+    TableState state() const { return state_; }
+
+    bool isEmpty() const;
+    void first();
+    void last();
+    void next();
+    bool eof() const { return eof_; }
+    bool bof() const { return bof_; }
+    bool findKey(double value);
+    std::size_t recordCount() const { return view_.size(); }
+
+    void insert();
+    void edit();
+    void post();
+    void cancel();
+
+    unsigned changeCount() const { return changed_; }
+
+    // The columns and stored rows as they are now (for inspection).
+    const std::vector<Column>& columns() const { return columns_; }
+    std::size_t storedRowCount() const { return rows_.size(); }
+
+    void attachDataLink(DataLink* link);
+    void detachDataLink(DataLink* link);
+
+private:
+    friend class Field;
+
+    [[noreturn]] void fail(const std::string& text) const;
+    void requireActive() const;
+    void requireEditing() const;
+    void settle();
+    void updateLinks();
+    void notifyLinks();
+    void load();
+    void bindFields();
+    void unbind();
+    void buildView();
+    int indexColumn() const;
+    bool keyLess(const Row& a, const Row& b) const;
+    std::size_t viewPosition(const Row& row) const; // upper bound among equal keys
+    void discard();
+    void writeFile();
+    Row newRow() const;
+    const Row* currentRow() const;
+
+    std::string name_;
+    std::string fileName_;
+    std::vector<FieldDef> fieldDefs_;
+    std::string indexFieldNames_;
+    bool logChanges_ = true;
+    std::vector<std::unique_ptr<Field>> fields_;
+    std::vector<DataLink*> links_;
+
+    TableState state_ = TableState::Inactive;
+    bool createdEmpty_ = false;
+    std::vector<Column> columns_;
+    std::vector<Attribute> tableAttributes_;
+    bool hasChangeLog_ = false;
+    std::vector<Row> rows_;            // default order
+    std::vector<std::uint32_t> view_;  // indices into rows_, in active order
+    std::ptrdiff_t cursor_ = -1;       // position in view_
+    bool bof_ = true;
+    bool eof_ = true;
+
+    Row buffer_;                       // the pending row in Edit and Insert
+    bool bufferModified_ = false;
+    bool blobAssigned_ = false;
+    std::ptrdiff_t cursorBeforeEdit_ = -1;
+    unsigned changed_ = 0;
+};
+
+} // namespace quill

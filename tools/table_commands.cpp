@@ -1,0 +1,117 @@
+// info, list, get and put: the journal and settings tables through the table engine.
+#include "command.h"
+#include "journal.h"
+
+#include "storage/fileio.h"
+
+#include <cstdio>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace quill::tool {
+
+namespace {
+
+void RequireArgs(const std::vector<std::string>& args, std::size_t count)
+{
+    if (args.size() != count)
+        throw UsageError{"expects " + std::to_string(count) + " argument" + (count == 1 ? "" : "s")};
+}
+
+void WriteOut(std::string_view bytes)
+{
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
+        throw std::runtime_error("Cannot write to standard output");
+}
+
+int Info(const std::vector<std::string>& args)
+{
+    RequireArgs(args, 1);
+    MemTable table("Table");
+    table.setFileName(args[0]);
+    table.open();
+    std::string out = "Columns:\n";
+    for (const Column& c : table.columns()) {
+        char line[160];
+        std::snprintf(line, sizeof line, "  %-31s %-12s width %u", c.name.c_str(), ColumnTypeName(c).c_str(),
+                      static_cast<unsigned>(c.width));
+        out += line;
+        if (c.isBlob())
+            out += "  blob kind " + (c.subtype.empty() ? std::string("(none)") : c.subtype);
+        out += '\n';
+    }
+    out += "Rows: " + std::to_string(table.storedRowCount()) + " stored, " + std::to_string(table.recordCount()) +
+           " visible\n";
+    WriteOut(out);
+    return 0;
+}
+
+int List(const std::vector<std::string>& args)
+{
+    RequireArgs(args, 1);
+    JournalTable journal(args[0]);
+    journal.open();
+    std::string out;
+    out.reserve(journal.table.recordCount() * 24);
+    for (journal.table.first(); !journal.table.eof(); journal.table.next()) {
+        const double date = journal.journalDate.asDateTime();
+        out += FormatIsoDate(DecodeEntryDate(date));
+        if (const int ms = TimeOfDayMs(date); ms != 0) {
+            char time[24];
+            std::snprintf(time, sizeof time, " %02d:%02d:%02d.%03d", ms / 3600000, ms / 60000 % 60, ms / 1000 % 60,
+                          ms % 1000);
+            out += time;
+        }
+        out += '\t';
+        out += std::to_string(journal.journalEntry.dataSize());
+        out += '\n';
+    }
+    WriteOut(out);
+    return 0;
+}
+
+int Get(const std::vector<std::string>& args)
+{
+    RequireArgs(args, 2);
+    const double date = ParseDateArgument(args[1]);
+    JournalTable journal(args[0]);
+    journal.open();
+    if (journal.table.isEmpty() || !journal.table.findKey(date))
+        throw std::runtime_error("No entry for " + args[1]);
+    MemoryStream body;
+    journal.journalEntry.saveToStream(body);
+    WriteOut(body.bytes());
+    return 0;
+}
+
+int Put(const std::vector<std::string>& args)
+{
+    RequireArgs(args, 3);
+    const double date = ParseDateArgument(args[1]);
+    if (!FileExists(args[2]))
+        throw std::runtime_error("Cannot open file " + args[2]);
+    const Bytes bytes = ReadWholeFile(args[2]);
+    MemoryStream body(bytes.str());
+
+    JournalTable journal(args[0]);
+    journal.openOrCreate();
+    if (!journal.table.isEmpty() && journal.table.findKey(date)) {
+        journal.table.edit();
+    } else {
+        journal.table.insert();
+        journal.journalDate.setAsDateTime(date);
+    }
+    journal.journalEntry.loadFromStream(body);
+    journal.table.post();
+    journal.table.close();
+    return 0;
+}
+
+const bool registered = RegisterCommand({"info", "FILE", "the columns and row counts of a table file", Info}) &&
+                        RegisterCommand({"list", "JOURNAL", "each entry's date and body size, in date order", List}) &&
+                        RegisterCommand({"get", "JOURNAL DATE", "that day's body, byte for byte, on standard output", Get}) &&
+                        RegisterCommand({"put", "JOURNAL DATE FILE", "stores the file as that day's body", Put});
+
+} // namespace
+
+} // namespace quill::tool
