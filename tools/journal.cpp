@@ -7,24 +7,24 @@
 namespace quill::tool {
 
 JournalTable::JournalTable(const std::string& path)
-    : journalDate(table.addField("JournalDate", FieldType::DateTime)),
-      journalEntry(table.addField("JournalEntry", FieldType::Blob))
+    : journalDate(table.AddField("JournalDate", FieldType::DateTime)),
+      journalEntry(table.AddField("JournalEntry", FieldType::Blob))
 {
-    table.setFileName(path);
-    table.setIndexFieldNames("JournalDate");
+    table.SetFileName(path);
+    table.SetIndexFieldNames("JournalDate");
 }
 
-void JournalTable::open()
+void JournalTable::Open()
 {
-    table.open();
-    table.setLogChanges(false);
+    table.Open();
+    table.SetLogChanges(false);
 }
 
-void JournalTable::openOrCreate()
+void JournalTable::OpenOrCreate()
 {
-    if (!FileExists(table.fileName()))
-        table.createTable();
-    open();
+    if (!FileExists(table.FileName()))
+        table.CreateTable();
+    Open();
 }
 
 double ParseDateArgument(const std::string& text)

@@ -15,8 +15,8 @@ public:
     Field& journalEntry;
 
     explicit JournalTable(const std::string& path);
-    void open();            // fails as the program's open does when there is no file
-    void openOrCreate();    // creates an empty table as the program does on its first run
+    void Open();            // fails as the program's open does when there is no file
+    void OpenOrCreate();    // creates an empty table as the program does on its first run
 };
 
 // Parses a DATE argument (YYYY-MM-DD) or throws UsageError.

@@ -28,10 +28,10 @@ int Info(const std::vector<std::string>& args)
 {
     RequireArgs(args, 1);
     MemTable table("Table");
-    table.setFileName(args[0]);
-    table.open();
+    table.SetFileName(args[0]);
+    table.Open();
     std::string out = "Columns:\n";
-    for (const Column& c : table.columns()) {
+    for (const Column& c : table.Columns()) {
         char line[160];
         std::snprintf(line, sizeof line, "  %-31s %-12s width %u", c.name.c_str(), ColumnTypeName(c).c_str(),
                       static_cast<unsigned>(c.width));
@@ -40,7 +40,7 @@ int Info(const std::vector<std::string>& args)
             out += "  blob kind " + (c.subtype.empty() ? std::string("(none)") : c.subtype);
         out += '\n';
     }
-    out += "Rows: " + std::to_string(table.storedRowCount()) + " stored, " + std::to_string(table.recordCount()) +
+    out += "Rows: " + std::to_string(table.StoredRowCount()) + " stored, " + std::to_string(table.RecordCount()) +
            " visible\n";
     WriteOut(out);
     return 0;
@@ -50,11 +50,11 @@ int List(const std::vector<std::string>& args)
 {
     RequireArgs(args, 1);
     JournalTable journal(args[0]);
-    journal.open();
+    journal.Open();
     std::string out;
-    out.reserve(journal.table.recordCount() * 24);
-    for (journal.table.first(); !journal.table.eof(); journal.table.next()) {
-        const double date = journal.journalDate.asDateTime();
+    out.reserve(journal.table.RecordCount() * 24);
+    for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
+        const double date = journal.journalDate.AsDateTime();
         out += FormatIsoDate(DecodeEntryDate(date));
         if (const int ms = TimeOfDayMs(date); ms != 0) {
             char time[24];
@@ -63,7 +63,7 @@ int List(const std::vector<std::string>& args)
             out += time;
         }
         out += '\t';
-        out += std::to_string(journal.journalEntry.dataSize());
+        out += std::to_string(journal.journalEntry.DataSize());
         out += '\n';
     }
     WriteOut(out);
@@ -75,11 +75,11 @@ int Get(const std::vector<std::string>& args)
     RequireArgs(args, 2);
     const double date = ParseDateArgument(args[1]);
     JournalTable journal(args[0]);
-    journal.open();
-    if (journal.table.isEmpty() || !journal.table.findKey(date))
+    journal.Open();
+    if (journal.table.IsEmpty() || !journal.table.FindKey(date))
         throw std::runtime_error("No entry for " + args[1]);
     MemoryStream body;
-    journal.journalEntry.saveToStream(body);
+    journal.journalEntry.SaveToStream(body);
     WriteOut(body.bytes());
     return 0;
 }
@@ -94,16 +94,16 @@ int Put(const std::vector<std::string>& args)
     MemoryStream body(bytes.str());
 
     JournalTable journal(args[0]);
-    journal.openOrCreate();
-    if (!journal.table.isEmpty() && journal.table.findKey(date)) {
-        journal.table.edit();
+    journal.OpenOrCreate();
+    if (!journal.table.IsEmpty() && journal.table.FindKey(date)) {
+        journal.table.Edit();
     } else {
-        journal.table.insert();
-        journal.journalDate.setAsDateTime(date);
+        journal.table.Insert();
+        journal.journalDate.SetAsDateTime(date);
     }
-    journal.journalEntry.loadFromStream(body);
-    journal.table.post();
-    journal.table.close();
+    journal.journalEntry.LoadFromStream(body);
+    journal.table.Post();
+    journal.table.Close();
     return 0;
 }
 

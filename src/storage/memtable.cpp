@@ -248,13 +248,13 @@ const Column& Field::column() const
     return table_.columns_[static_cast<std::size_t>(column_)];
 }
 
-bool Field::isNull() const
+bool Field::IsNull() const
 {
     const Value* v = current();
     return !v || v->isNull();
 }
 
-std::string Field::asString() const
+std::string Field::AsString() const
 {
     const Value* v = current();
     if (!v || v->isNull())
@@ -264,16 +264,16 @@ std::string Field::asString() const
     case FieldType::Blob:
         return v->bytes.str();
     case FieldType::Integer:
-        return std::to_string(asInteger());
+        return std::to_string(AsInteger());
     case FieldType::DateTime: {
-        const double date = asDateTime();
+        const double date = AsDateTime();
         return FormatIsoDate(DecodeEntryDate(date));
     }
     }
     return {};
 }
 
-std::int32_t Field::asInteger() const
+std::int32_t Field::AsInteger() const
 {
     const Value* v = current();
     if (!v || v->isNull())
@@ -297,13 +297,13 @@ std::int32_t Field::asInteger() const
     }
 }
 
-std::size_t Field::dataSize() const
+std::size_t Field::DataSize() const
 {
     const Value* v = current();
     return v && !v->isNull() ? v->bytes.size() : 0;
 }
 
-double Field::asDateTime() const
+double Field::AsDateTime() const
 {
     if (type_ != FieldType::DateTime)
         throw std::logic_error("field " + name_ + " cannot be read as a date");
@@ -340,7 +340,7 @@ void Field::storeBytes(std::string bytes)
         store(Present(std::move(bytes)), true);
 }
 
-void Field::setAsString(std::string_view text)
+void Field::SetAsString(std::string_view text)
 {
     switch (type_) {
     case FieldType::String: {
@@ -363,7 +363,7 @@ void Field::setAsString(std::string_view text)
         const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
         if (ec != std::errc() || end != text.data() + text.size())
             throw TableError("'" + std::string(text) + "' is not a valid integer value");
-        setAsInteger(value);
+        SetAsInteger(value);
         return;
     }
     case FieldType::DateTime:
@@ -371,10 +371,10 @@ void Field::setAsString(std::string_view text)
     }
 }
 
-void Field::setAsInteger(std::int32_t value)
+void Field::SetAsInteger(std::int32_t value)
 {
     if (type_ == FieldType::String) {
-        setAsString(std::to_string(value));
+        SetAsString(std::to_string(value));
         return;
     }
     if (type_ != FieldType::Integer)
@@ -391,7 +391,7 @@ void Field::setAsInteger(std::int32_t value)
     store(Present(StoreLE(static_cast<std::uint64_t>(static_cast<std::int64_t>(value)), size)));
 }
 
-void Field::setAsDateTime(double entryDate)
+void Field::SetAsDateTime(double entryDate)
 {
     if (type_ != FieldType::DateTime)
         throw std::logic_error("field " + name_ + " cannot be set from a date");
@@ -411,19 +411,19 @@ void Field::setAsDateTime(double entryDate)
     }
 }
 
-void Field::clear()
+void Field::Clear()
 {
     store(Cleared(), type_ == FieldType::Blob);
 }
 
-void Field::saveToStream(MemoryStream& stream) const
+void Field::SaveToStream(MemoryStream& stream) const
 {
     const Value* v = current();
     if (v && !v->isNull())
         stream.write(v->bytes.view());
 }
 
-void Field::loadFromStream(const MemoryStream& stream)
+void Field::LoadFromStream(const MemoryStream& stream)
 {
     if (type_ != FieldType::Blob)
         throw std::logic_error("field " + name_ + " is not a blob");
@@ -438,7 +438,7 @@ MemTable::MemTable(std::string name) : name_(std::move(name)) {}
 MemTable::~MemTable()
 {
     try {
-        close();
+        Close();
     } catch (const std::exception& e) {
         // A destructor cannot pass the failure on; owners close their tables first.
         std::fprintf(stderr, "%s\n", e.what());
@@ -462,32 +462,32 @@ void MemTable::requireEditing() const
         fail("Dataset not in edit or insert mode");
 }
 
-Field& MemTable::addField(std::string name, FieldType type, int size)
+Field& MemTable::AddField(std::string name, FieldType type, int size)
 {
     fieldDefs_.push_back({name, type, size});
-    return declareField(std::move(name), type, size);
+    return DeclareField(std::move(name), type, size);
 }
 
-Field& MemTable::declareField(std::string name, FieldType type, int size)
+Field& MemTable::DeclareField(std::string name, FieldType type, int size)
 {
     fields_.push_back(std::unique_ptr<Field>(new Field(*this, std::move(name), type, size)));
     return *fields_.back();
 }
 
-Field* MemTable::findField(std::string_view name)
+Field* MemTable::FindField(std::string_view name)
 {
     for (auto& f : fields_)
-        if (SameName(f->fieldName(), name))
+        if (SameName(f->FieldName(), name))
             return f.get();
     return nullptr;
 }
 
-void MemTable::attachDataLink(DataLink* link)
+void MemTable::AttachDataLink(DataLink* link)
 {
     links_.push_back(link);
 }
 
-void MemTable::detachDataLink(DataLink* link)
+void MemTable::DetachDataLink(DataLink* link)
 {
     std::erase(links_, link);
 }
@@ -496,20 +496,20 @@ void MemTable::updateLinks()
 {
     const auto links = links_;
     for (DataLink* link : links)
-        link->updateRecord();
+        link->UpdateRecord();
 }
 
 void MemTable::notifyLinks()
 {
     const auto links = links_;
     for (DataLink* link : links)
-        link->recordChanged();
+        link->RecordChanged();
 }
 
-void MemTable::setIndexFieldNames(std::string names)
+void MemTable::SetIndexFieldNames(std::string names)
 {
     indexFieldNames_ = std::move(names);
-    if (active()) {
+    if (Active()) {
         settle();
         buildView();
         cursor_ = view_.empty() ? -1 : 0;
@@ -519,15 +519,15 @@ void MemTable::setIndexFieldNames(std::string names)
     }
 }
 
-void MemTable::setLogChanges(bool value)
+void MemTable::SetLogChanges(bool value)
 {
     settle();
     logChanges_ = value;
 }
 
-void MemTable::createTable()
+void MemTable::CreateTable()
 {
-    if (active())
+    if (Active())
         fail("Cannot perform this operation on an open dataset");
     if (fieldDefs_.empty())
         throw TableError("No fields defined.  Cannot create dataset");
@@ -550,9 +550,9 @@ void MemTable::createTable()
     notifyLinks();
 }
 
-void MemTable::open()
+void MemTable::Open()
 {
-    if (active())
+    if (Active())
         return;
     try {
         load();
@@ -617,12 +617,12 @@ void MemTable::bindFields()
         f->column_ = -1;
     for (auto& f : fields_) {
         const auto it = std::find_if(columns_.begin(), columns_.end(),
-                                     [&](const Column& c) { return SameName(c.name, f->fieldName()); });
+                                     [&](const Column& c) { return SameName(c.name, f->FieldName()); });
         if (it == columns_.end())
-            fail("Field '" + f->fieldName() + "' not found");
+            fail("Field '" + f->FieldName() + "' not found");
         const ColumnKind kind = DescribeColumn(*it);
-        if (kind.family != DeclaredFamily(f->dataType()))
-            fail("Type mismatch for field '" + f->fieldName() + "', expecting: " + DeclaredTypeName(f->dataType()) +
+        if (kind.family != DeclaredFamily(f->DataType()))
+            fail("Type mismatch for field '" + f->FieldName() + "', expecting: " + DeclaredTypeName(f->DataType()) +
                  " actual: " + kind.typeName);
         f->column_ = static_cast<int>(it - columns_.begin());
     }
@@ -688,9 +688,9 @@ void MemTable::discard()
     unbind();
 }
 
-void MemTable::close()
+void MemTable::Close()
 {
-    if (!active())
+    if (!Active())
         return;
     state_ = TableState::Inactive;
     buffer_ = Row();
@@ -741,13 +741,13 @@ void MemTable::settle()
     if (state_ == TableState::Edit || state_ == TableState::Insert) {
         updateLinks();
         if (bufferModified_)
-            post();
+            Post();
         else
-            cancel();
+            Cancel();
     }
 }
 
-bool MemTable::isEmpty() const
+bool MemTable::IsEmpty() const
 {
     if (state_ == TableState::Inactive)
         return true;
@@ -756,7 +756,7 @@ bool MemTable::isEmpty() const
     return view_.empty();
 }
 
-void MemTable::first()
+void MemTable::First()
 {
     settle();
     cursor_ = view_.empty() ? -1 : 0;
@@ -765,7 +765,7 @@ void MemTable::first()
     notifyLinks();
 }
 
-void MemTable::last()
+void MemTable::Last()
 {
     settle();
     cursor_ = static_cast<std::ptrdiff_t>(view_.size()) - 1;
@@ -774,7 +774,7 @@ void MemTable::last()
     notifyLinks();
 }
 
-void MemTable::next()
+void MemTable::Next()
 {
     settle();
     if (eof_)
@@ -788,7 +788,7 @@ void MemTable::next()
     notifyLinks();
 }
 
-bool MemTable::findKey(double value)
+bool MemTable::FindKey(double value)
 {
     settle();
     const int k = indexColumn();
@@ -836,7 +836,7 @@ bool MemTable::findKey(double value)
     return true;
 }
 
-void MemTable::insert()
+void MemTable::Insert()
 {
     settle();
     cursorBeforeEdit_ = cursor_;
@@ -847,13 +847,13 @@ void MemTable::insert()
     notifyLinks();
 }
 
-void MemTable::edit()
+void MemTable::Edit()
 {
     if (state_ == TableState::Edit || state_ == TableState::Insert)
         return;
     requireActive();
     if (view_.empty()) {
-        insert();
+        Insert();
         return;
     }
     settle();
@@ -867,7 +867,7 @@ void MemTable::edit()
     notifyLinks();
 }
 
-void MemTable::post()
+void MemTable::Post()
 {
     requireEditing();
     updateLinks();
@@ -900,7 +900,7 @@ void MemTable::post()
     notifyLinks();
 }
 
-void MemTable::cancel()
+void MemTable::Cancel()
 {
     if (state_ != TableState::Edit && state_ != TableState::Insert)
         return;

@@ -27,36 +27,36 @@ struct FieldDef {
 class DataLink {
 public:
     virtual ~DataLink() = default;
-    virtual void updateRecord() = 0;
-    virtual void recordChanged() = 0;
+    virtual void UpdateRecord() = 0;
+    virtual void RecordChanged() = 0;
 };
 
 // A field object: declared with the table, bound to the column of its name at open.
 class Field {
 public:
-    const std::string& fieldName() const { return name_; }
-    FieldType dataType() const { return type_; }
-    int size() const { return size_; }
-    bool isBound() const { return column_ >= 0; }
+    const std::string& FieldName() const { return name_; }
+    FieldType DataType() const { return type_; }
+    int Size() const { return size_; }
+    bool IsBound() const { return column_ >= 0; }
 
     // Reading: the edit buffer in Edit and Insert, else the current row. Null reads as 0,
     // the empty text or no bytes.
-    bool isNull() const;
-    std::string asString() const;
-    std::int32_t asInteger() const;
-    std::size_t dataSize() const; // bytes of the value as stored; 0 for null
-    double asDateTime() const;
+    bool IsNull() const;
+    std::string AsString() const;
+    std::int32_t AsInteger() const;
+    std::size_t DataSize() const; // bytes of the value as stored; 0 for null
+    double AsDateTime() const;
 
     // Writing requires Edit or Insert and marks the pending row modified.
-    void setAsString(std::string_view text);
-    void setAsInteger(std::int32_t value);
-    void setAsDateTime(double entryDate);
-    void clear();
+    void SetAsString(std::string_view text);
+    void SetAsInteger(std::int32_t value);
+    void SetAsDateTime(double entryDate);
+    void Clear();
 
     // Blob fields: the whole value at the stream's position; nothing for null.
-    void saveToStream(MemoryStream& stream) const;
+    void SaveToStream(MemoryStream& stream) const;
     // Blob fields: the stream's entire content, whatever its position; empty gives null.
-    void loadFromStream(const MemoryStream& stream);
+    void LoadFromStream(const MemoryStream& stream);
 
 private:
     friend class MemTable;
@@ -90,49 +90,49 @@ public:
     MemTable(const MemTable&) = delete;
     MemTable& operator=(const MemTable&) = delete;
 
-    const std::string& name() const { return name_; }
-    const std::string& fileName() const { return fileName_; }
-    void setFileName(std::string path) { fileName_ = std::move(path); }
-    std::vector<FieldDef>& fieldDefs() { return fieldDefs_; }
-    const std::string& indexFieldNames() const { return indexFieldNames_; }
-    void setIndexFieldNames(std::string names);
-    bool logChanges() const { return logChanges_; }
-    void setLogChanges(bool value);
+    const std::string& Name() const { return name_; }
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(std::string path) { fileName_ = std::move(path); }
+    std::vector<FieldDef>& FieldDefs() { return fieldDefs_; }
+    const std::string& IndexFieldNames() const { return indexFieldNames_; }
+    void SetIndexFieldNames(std::string names);
+    bool LogChanges() const { return logChanges_; }
+    void SetLogChanges(bool value);
 
     // Declares a field object and its definition (the usual pair for a table of ours).
-    Field& addField(std::string name, FieldType type, int size = 0);
+    Field& AddField(std::string name, FieldType type, int size = 0);
     // Declares a field object only.
-    Field& declareField(std::string name, FieldType type, int size = 0);
-    Field* findField(std::string_view name);
+    Field& DeclareField(std::string name, FieldType type, int size = 0);
+    Field* FindField(std::string_view name);
 
-    void createTable();
-    void open();
-    void close();
-    bool active() const { return state_ != TableState::Inactive; }
-    TableState state() const { return state_; }
+    void CreateTable();
+    void Open();
+    void Close();
+    bool Active() const { return state_ != TableState::Inactive; }
+    TableState State() const { return state_; }
 
-    bool isEmpty() const;
-    void first();
-    void last();
-    void next();
-    bool eof() const { return eof_; }
-    bool bof() const { return bof_; }
-    bool findKey(double value);
-    std::size_t recordCount() const { return view_.size(); }
+    bool IsEmpty() const;
+    void First();
+    void Last();
+    void Next();
+    bool Eof() const { return eof_; }
+    bool Bof() const { return bof_; }
+    bool FindKey(double value);
+    std::size_t RecordCount() const { return view_.size(); }
 
-    void insert();
-    void edit();
-    void post();
-    void cancel();
+    void Insert();
+    void Edit();
+    void Post();
+    void Cancel();
 
-    unsigned changeCount() const { return changed_; }
+    unsigned ChangeCount() const { return changed_; }
 
     // The columns and stored rows as they are now (for inspection).
-    const std::vector<Column>& columns() const { return columns_; }
-    std::size_t storedRowCount() const { return rows_.size(); }
+    const std::vector<Column>& Columns() const { return columns_; }
+    std::size_t StoredRowCount() const { return rows_.size(); }
 
-    void attachDataLink(DataLink* link);
-    void detachDataLink(DataLink* link);
+    void AttachDataLink(DataLink* link);
+    void DetachDataLink(DataLink* link);
 
 private:
     friend class Field;
