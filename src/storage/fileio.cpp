@@ -17,6 +17,7 @@ namespace quill {
 namespace {
 
 std::optional<std::size_t> g_writeLimit;
+bool g_readOnlyFolders = false;
 
 // A read buffer in anonymous memory, advised to use huge pages: faulting in a large
 // buffer page by page costs more than reading the file into it.
@@ -172,7 +173,7 @@ void ReplaceFile(const std::string& path, const std::vector<std::string_view>& p
     static std::atomic<unsigned> counter{0};
     const std::string temp = dir + "/." + NameOf(path) + ".new-" + std::to_string(::getpid()) + "-" +
                              std::to_string(counter++);
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    Fd fd(g_readOnlyFolders ? -1 : ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.get() < 0)
         throw TableError(failure);
 
@@ -200,6 +201,11 @@ namespace testing {
 void SetWriteLimit(std::optional<std::size_t> limit)
 {
     g_writeLimit = limit;
+}
+
+void SetReadOnlyFolders(bool readOnly)
+{
+    g_readOnlyFolders = readOnly;
 }
 } // namespace testing
 

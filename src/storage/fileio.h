@@ -26,6 +26,9 @@ namespace testing {
 // Makes every later file write fail once more than `limit` bytes have been written to it,
 // as a full disk would; nullopt lifts the limit.
 void SetWriteLimit(std::optional<std::size_t> limit);
+// Makes every later file replacement fail at creating its new file, as a folder the
+// user may not write to does (also when the tests run with rights that ignore that).
+void SetReadOnlyFolders(bool readOnly);
 } // namespace testing
 
 } // namespace quill

@@ -1,0 +1,136 @@
+// quillmere-tool info, list, get and put, run as a user runs them.
+#include "tables.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run Tool(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(QUILLMERE_TOOL), args);
+    p.waitForFinished(60000);
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+} // namespace
+
+class TestToolTables : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QVERIFY(dir_.isValid()); }
+
+    void listPrintsEveryVisibleEntryInDateOrder()
+    {
+        const Run r = Tool({"list", QUILLMERE_SAMPLES_DIR "/cds/journal-samples.cds"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, Sample("cds/journal-samples.list"));
+    }
+
+    void listShowsTheTimeOfDayWhenThereIsOne()
+    {
+        const QString path = dir_.filePath("timed.cds");
+        {
+            JournalTable j(path);
+            OpenLikeTheProgram(j.table);
+            j.table.Insert();
+            j.JournalDate.SetAsDateTime(kDay20100908 + 0.5 + 1.5 / 86400);
+            j.table.Post();
+            j.table.Close();
+        }
+        QCOMPARE(Tool({"list", path}).out, QByteArray("2010-09-08 12:00:01.500\t0\n"));
+    }
+
+    void infoDescribesAnyTable()
+    {
+        const Run r = Tool({"info", QUILLMERE_SAMPLES_DIR "/cds/settings-arial-11.cds"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.out.contains("Password"));
+        QVERIFY(r.out.contains("width 20"));
+        QVERIFY(r.out.endsWith("Rows: 1 stored, 1 visible\n"));
+        const Run j = Tool({"info", QUILLMERE_SAMPLES_DIR "/cds/journal-samples.cds"});
+        QVERIFY(j.out.contains("blob kind Binary"));
+        QVERIFY(j.out.endsWith("Rows: 9 stored, 8 visible\n"));
+    }
+
+    void getWritesTheBodyBytes()
+    {
+        const Run r = Tool({"get", QUILLMERE_SAMPLES_DIR "/cds/journal-one-entry.cds", "2010-09-08"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("{\\rtf1}"));
+        const Run missing = Tool({"get", QUILLMERE_SAMPLES_DIR "/cds/journal-one-entry.cds", "2010-09-09"});
+        QCOMPARE(missing.exitCode, 1);
+        QCOMPARE(missing.err, QByteArray("No entry for 2010-09-09\n"));
+        QVERIFY(missing.out.isEmpty());
+    }
+
+    // put creates a journal exactly as the program would, then edits the day's row.
+    void putStoresLikeTheProgram()
+    {
+        const QString journal = dir_.filePath("Journal.cds");
+        const QString body = dir_.filePath("body.rtf");
+        QVERIFY(WriteFile(body, "{\\rtf1}"));
+        QCOMPARE(Tool({"put", journal, "2010-09-08", body}).exitCode, 0);
+        QCOMPARE(ReadFile(journal), Sample("cds/journal-one-entry.cds"));
+
+        QVERIFY(WriteFile(body, "{\\rtf1 second}"));
+        QCOMPARE(Tool({"put", journal, "2010-09-08", body}).exitCode, 0);
+        QCOMPARE(Tool({"list", journal}).out, QByteArray("2010-09-08\t14\n"));
+        QCOMPARE(Tool({"get", journal, "2010-09-08"}).out, QByteArray("{\\rtf1 second}"));
+    }
+
+    // A failure prints the system's text and exits with 1, leaving every file as it was;
+    // wrong usage prints the usage and exits with 2.
+    void failuresAndUsage_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("journal");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("message");
+        const QByteArray one = Sample("cds/journal-one-entry.cds");
+        QTest::newRow("empty journal file") << QStringList{"list", "J"} << QByteArray() << 1
+                                            << QByteArray("tblJournal: Missing data provider or data packet\n");
+        QTest::newRow("damaged journal") << QStringList{"put", "J", "2010-09-08", "B"} << one.left(100) << 1
+                                         << QByteArray("Invalid data packet: it ends before its announced end (0x4005)\n");
+        QTest::newRow("missing body file") << QStringList{"put", "J", "2010-09-08", "nothing-here"} << one << 1
+                                           << QByteArray("Cannot open file nothing-here\n");
+        QTest::newRow("no command") << QStringList{} << one << 2 << QByteArray("Usage: quillmere-tool");
+        QTest::newRow("unknown command") << QStringList{"delete", "J"} << one << 2 << QByteArray("Usage: quillmere-tool");
+        QTest::newRow("impossible date") << QStringList{"get", "J", "2010-02-30"} << one << 2
+                                         << QByteArray("quillmere-tool get: not a date (YYYY-MM-DD): 2010-02-30");
+        QTest::newRow("missing argument") << QStringList{"put", "J", "2010-09-08"} << one << 2 << QByteArray("quillmere-tool put:");
+    }
+    void failuresAndUsage()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, journal);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, message);
+        const QString path = dir_.filePath("J");
+        QVERIFY(WriteFile(path, journal));
+        QVERIFY(WriteFile(dir_.filePath("B"), "{\\rtf1 x}"));
+        QProcess p;
+        p.setWorkingDirectory(dir_.path());
+        p.start(QStringLiteral(QUILLMERE_TOOL), args);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), exitCode);
+        QVERIFY2(p.readAllStandardError().startsWith(message), qPrintable(args.join(' ')));
+        QCOMPARE(ReadFile(path), journal);
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+QTEST_GUILESS_MAIN(TestToolTables)
+#include "tst_tool_tables.moc"
