@@ -512,7 +512,7 @@ void MemTable::SetIndexFieldNames(std::string names)
     if (Active()) {
         settle();
         buildView();
-        cursor_ = view_.empty() ? -1 : 0;
+        cursor_ = view_.begin();
         bof_ = true;
         eof_ = view_.empty();
         notifyLinks();
@@ -544,7 +544,7 @@ void MemTable::CreateTable()
         throw;
     }
     state_ = TableState::Browse;
-    cursor_ = -1;
+    cursor_ = view_.end();
     bof_ = eof_ = true;
     changed_ = 0;
     notifyLinks();
@@ -563,7 +563,7 @@ void MemTable::Open()
         throw;
     }
     state_ = TableState::Browse;
-    cursor_ = view_.empty() ? -1 : 0;
+    cursor_ = view_.begin();
     bof_ = true;
     eof_ = view_.empty();
     changed_ = 0;
@@ -644,13 +644,29 @@ int MemTable::indexColumn() const
     return -1;
 }
 
-bool MemTable::keyLess(const Row& a, const Row& b) const
+bool MemTable::rowLess(std::uint32_t a, std::uint32_t b) const
 {
-    const int k = indexColumn();
-    if (k < 0)
-        return false;
-    const auto column = static_cast<std::size_t>(k);
-    return CompareValues(columns_[column], a.values[column], b.values[column]) < 0;
+    if (keyColumn_ >= 0) {
+        const auto k = static_cast<std::size_t>(keyColumn_);
+        const int order = CompareValues(columns_[k], rows_[a].values[k], rows_[b].values[k]);
+        if (order != 0)
+            return order < 0;
+    }
+    return a < b;
+}
+
+int MemTable::keyCompare(const Value& key, std::uint32_t row) const
+{
+    const auto k = static_cast<std::size_t>(keyColumn_);
+    return CompareValues(columns_[k], key, rows_[row].values[k]);
+}
+
+bool MemTable::sameKey(const Row& a, const Row& b) const
+{
+    if (keyColumn_ < 0)
+        return true;
+    const auto k = static_cast<std::size_t>(keyColumn_);
+    return CompareValues(columns_[k], a.values[k], b.values[k]) == 0;
 }
 
 void MemTable::buildView()
@@ -658,20 +674,16 @@ void MemTable::buildView()
     if (!indexFieldNames_.empty() && indexColumn() < 0)
         fail("Field '" + indexFieldNames_ + "' not found");
     view_.clear();
-    view_.reserve(rows_.size());
+    keyColumn_ = indexColumn();
+    std::vector<std::uint32_t> order;
+    order.reserve(rows_.size());
     for (std::size_t i = 0; i < rows_.size(); ++i)
         if (rows_[i].visible())
-            view_.push_back(static_cast<std::uint32_t>(i));
-    if (indexColumn() >= 0)
-        std::stable_sort(view_.begin(), view_.end(),
-                         [this](std::uint32_t a, std::uint32_t b) { return keyLess(rows_[a], rows_[b]); });
-}
-
-std::size_t MemTable::viewPosition(const Row& row) const
-{
-    const auto it = std::upper_bound(view_.begin(), view_.end(), row,
-                                     [this](const Row& r, std::uint32_t i) { return keyLess(r, rows_[i]); });
-    return static_cast<std::size_t>(it - view_.begin());
+            order.push_back(static_cast<std::uint32_t>(i));
+    std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) { return rowLess(a, b); });
+    for (std::uint32_t i : order)
+        view_.insert(view_.end(), i);
+    cursor_ = cursorBeforeEdit_ = view_.end();
 }
 
 void MemTable::discard()
@@ -679,11 +691,12 @@ void MemTable::discard()
     rows_.clear();
     rows_.shrink_to_fit();
     view_.clear();
+    keyColumn_ = -1;
     columns_.clear();
     tableAttributes_.clear();
     hasChangeLog_ = false;
     buffer_ = Row();
-    cursor_ = -1;
+    cursor_ = cursorBeforeEdit_ = view_.end();
     bof_ = eof_ = true;
     unbind();
 }
@@ -730,9 +743,9 @@ const Row* MemTable::currentRow() const
 {
     if (state_ == TableState::Edit || state_ == TableState::Insert)
         return &buffer_;
-    if (state_ == TableState::Inactive || cursor_ < 0 || static_cast<std::size_t>(cursor_) >= view_.size())
+    if (state_ == TableState::Inactive || cursor_ == view_.end())
         return nullptr;
-    return &rows_[view_[static_cast<std::size_t>(cursor_)]];
+    return &rows_[*cursor_];
 }
 
 void MemTable::settle()
@@ -759,7 +772,7 @@ bool MemTable::IsEmpty() const
 void MemTable::First()
 {
     settle();
-    cursor_ = view_.empty() ? -1 : 0;
+    cursor_ = view_.begin();
     bof_ = true;
     eof_ = view_.empty();
     notifyLinks();
@@ -768,7 +781,7 @@ void MemTable::First()
 void MemTable::Last()
 {
     settle();
-    cursor_ = static_cast<std::ptrdiff_t>(view_.size()) - 1;
+    cursor_ = view_.empty() ? view_.end() : std::prev(view_.end());
     bof_ = view_.empty();
     eof_ = true;
     notifyLinks();
@@ -779,7 +792,7 @@ void MemTable::Next()
     settle();
     if (eof_)
         return;
-    if (static_cast<std::size_t>(cursor_ + 1) >= view_.size()) {
+    if (cursor_ == view_.end() || std::next(cursor_) == view_.end()) {
         eof_ = true;
     } else {
         ++cursor_;
@@ -796,7 +809,6 @@ bool MemTable::FindKey(double value)
         fail("No index currently active");
     state_ = TableState::SetKey;
     // The key as an assignment to the index field would store it.
-    Row probe = newRow();
     const Column& c = columns_[static_cast<std::size_t>(k)];
     Value key;
     try {
@@ -825,12 +837,10 @@ bool MemTable::FindKey(double value)
         throw;
     }
     state_ = TableState::Browse;
-    probe.values[static_cast<std::size_t>(k)] = key;
-    const auto it = std::lower_bound(view_.begin(), view_.end(), probe,
-                                     [this](std::uint32_t i, const Row& r) { return keyLess(rows_[i], r); });
-    if (it == view_.end() || keyLess(probe, rows_[*it]))
+    const auto it = view_.lower_bound(KeyProbe{&key});
+    if (it == view_.end() || keyCompare(key, *it) != 0)
         return false;
-    cursor_ = it - view_.begin();
+    cursor_ = it;
     bof_ = eof_ = false;
     notifyLinks();
     return true;
@@ -857,10 +867,10 @@ void MemTable::Edit()
         return;
     }
     settle();
-    if (cursor_ < 0)
-        cursor_ = 0;
+    if (cursor_ == view_.end())
+        cursor_ = view_.begin();
     cursorBeforeEdit_ = cursor_;
-    buffer_ = rows_[view_[static_cast<std::size_t>(cursor_)]];
+    buffer_ = rows_[*cursor_];
     bufferModified_ = false;
     blobAssigned_ = false;
     state_ = TableState::Edit;
@@ -873,22 +883,19 @@ void MemTable::Post()
     updateLinks();
     if (state_ == TableState::Insert) {
         rows_.push_back(std::move(buffer_));
-        const std::size_t position = viewPosition(rows_.back());
-        view_.insert(view_.begin() + static_cast<std::ptrdiff_t>(position), static_cast<std::uint32_t>(rows_.size() - 1));
-        cursor_ = static_cast<std::ptrdiff_t>(position);
+        cursor_ = view_.insert(static_cast<std::uint32_t>(rows_.size() - 1)).first;
         ++changed_;
     } else {
-        const std::uint32_t index = view_[static_cast<std::size_t>(cursor_)];
+        const std::uint32_t index = *cursor_;
         Row& stored = rows_[index];
         if (blobAssigned_ || stored.values != buffer_.values) {
-            const bool keyMoved = keyLess(stored, buffer_) || keyLess(buffer_, stored);
+            // A row whose key changes leaves the tree before the change and re-enters after it.
+            const bool keyMoved = !sameKey(stored, buffer_);
+            if (keyMoved)
+                view_.erase(cursor_);
             stored.values = std::move(buffer_.values);
-            if (keyMoved) {
-                view_.erase(view_.begin() + cursor_);
-                const std::size_t position = viewPosition(stored);
-                view_.insert(view_.begin() + static_cast<std::ptrdiff_t>(position), index);
-                cursor_ = static_cast<std::ptrdiff_t>(position);
-            }
+            if (keyMoved)
+                cursor_ = view_.insert(index).first;
             ++changed_;
         }
     }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -148,8 +149,9 @@ private:
     void unbind();
     void buildView();
     int indexColumn() const;
-    bool keyLess(const Row& a, const Row& b) const;
-    std::size_t viewPosition(const Row& row) const; // upper bound among equal keys
+    bool rowLess(std::uint32_t a, std::uint32_t b) const;
+    int keyCompare(const Value& key, std::uint32_t row) const;
+    bool sameKey(const Row& a, const Row& b) const;
     void discard();
     void writeFile();
     Row newRow() const;
@@ -169,15 +171,30 @@ private:
     std::vector<Attribute> tableAttributes_;
     bool hasChangeLog_ = false;
     std::vector<Row> rows_;            // default order
-    std::vector<std::uint32_t> view_;  // indices into rows_, in active order
-    std::ptrdiff_t cursor_ = -1;       // position in view_
+    // The rows in active order: by the index field's value, then by position in the default
+    // order, so that a row posted with an existing key goes after the rows that have it.
+    // A tree keeps both the key lookup and the placement of a new row logarithmic.
+    struct KeyProbe {
+        const Value* key;
+    };
+    struct ViewOrder {
+        const MemTable* table;
+        using is_transparent = void;
+        bool operator()(std::uint32_t a, std::uint32_t b) const { return table->rowLess(a, b); }
+        bool operator()(const KeyProbe& p, std::uint32_t b) const { return table->keyCompare(*p.key, b) <= 0; }
+        bool operator()(std::uint32_t a, const KeyProbe& p) const { return table->keyCompare(*p.key, a) > 0; }
+    };
+    using View = std::set<std::uint32_t, ViewOrder>;
+    int keyColumn_ = -1;
+    View view_{ViewOrder{this}};
+    View::iterator cursor_ = view_.end();
     bool bof_ = true;
     bool eof_ = true;
 
     Row buffer_;                       // the pending row in Edit and Insert
     bool bufferModified_ = false;
     bool blobAssigned_ = false;
-    std::ptrdiff_t cursorBeforeEdit_ = -1;
+    View::iterator cursorBeforeEdit_ = view_.end();
     unsigned changed_ = 0;
 };
 
