@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# The storage bars, measured side by side on this machine: `quillmere-tool list` against
+# `cat` of the same journal, and closing after one change against `cp` of it (and against
+# `cp` followed by `sync`, since the close flushes the new file to disk before renaming it).
+# Usage: bench/storage-bars.sh [BUILD_DIR]   (a Release build; default build-rel)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-rel}
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_TESTS=OFF >/dev/null
+cmake --build "$build" --target quillmere-tool quillmere-genjournal bench_storage >/dev/null
+
+data=$build/bench-data
+journal=$data/journal-20y-pictures.cds
+mkdir -p "$data"
+[ -f "$journal" ] || "$build/bench/quillmere-genjournal" "$journal" --days 7300 --picture-every 10 --end 2026-12-10
+
+# median_ms COMMAND...: the median wall time of 11 runs, in milliseconds
+median_ms() {
+  local times=()
+  for _ in $(seq 11); do
+    local start end
+    start=$(date +%s%N)
+    "$@" >/dev/null
+    end=$(date +%s%N)
+    times+=($(( (end - start) / 1000 )))
+  done
+  printf '%s\n' "${times[@]}" | sort -n | sed -n 6p | awk '{printf "%.1f", $1 / 1000}'
+}
+
+cat "$journal" >/dev/null # warm the page cache
+size=$(stat -c %s "$journal")
+cat_ms=$(median_ms cat "$journal")
+list_ms=$(median_ms "$build/bin/quillmere-tool" list "$journal")
+cp_ms=$(median_ms cp "$journal" "$data/copy.cds")
+cpsync_ms=$(median_ms sh -c "cp '$journal' '$data/copy.cds' && sync '$data/copy.cds'")
+rm -f "$data/copy.cds"
+close_ms=$("$build/bench/bench_storage" --benchmark_filter='BM_CloseAfterOneChange/1' --benchmark_format=csv 2>/dev/null |
+           awk -F, '/BM_CloseAfterOneChange/ {printf "%.1f", $3}')
+
+echo "journal: $journal ($size bytes)"
+echo "cat:                     $cat_ms ms"
+echo "quillmere-tool list:     $list_ms ms   ($(awk "BEGIN{printf \"%.2f\", $list_ms/$cat_ms}")x cat; bar 3x)"
+echo "cp:                      $cp_ms ms"
+echo "cp + sync:               $cpsync_ms ms"
+echo "close after one change:  $close_ms ms   ($(awk "BEGIN{printf \"%.2f\", $close_ms/$cp_ms}")x cp, $(awk "BEGIN{printf \"%.2f\", $close_ms/$cpsync_ms}")x cp + sync; bar 2x cp)"
