@@ -327,6 +327,39 @@ private Q_SLOTS:
         QVERIFY(data.endsWith(Hex("00 00 18 01") + QByteArray(280, 'w')));
     }
 
+    // With a change log, every stored row is written back in record order with its status,
+    // and the log itself unchanged; an edit replaces the row's values in place.
+    void changeLogIsCarried()
+    {
+        PacketBuilder in;
+        in.header(1, 3);
+        in.name("Note").u32(0x00490001).u16(0).u16(0);
+        in.u16(1);
+        in.name("CHANGE_LOG").u32(0x00820004).u32(6).u32(3).u32(2).u32(8).u32(1).u32(0).u32(4);
+        in.u8(0x04).u8(0).u8(3).raw("new");
+        in.u8(0x01).u8(0).u8(3).raw("old");
+        in.u8(0x08).u8(0).u8(3).raw("mod");
+        const QString path = dir_.filePath("log.cds");
+        QVERIFY(WriteFile(path, in.bytes));
+
+        MemTable table("tblLog");
+        Field& note = table.DeclareField("Note", FieldType::String, 10);
+        table.SetFileName(path.toStdString());
+        table.Open();
+        QCOMPARE(table.RecordCount(), std::size_t(2));
+        QCOMPARE(note.AsString(), std::string("new"));
+        table.Edit();
+        note.SetAsString("NEW");
+        table.Post();
+        table.Close();
+
+        QByteArray expected = in.bytes;
+        expected[22] = static_cast<char>(expected.indexOf(QByteArray("\x04\x00\x03new", 6)));
+        expected[18] = 3;
+        expected.replace("new", "NEW");
+        QCOMPARE(ReadFile(path), expected);
+    }
+
     void metadataBeyond64KiBLeavesTheRowOffsetOut()
     {
         PacketBuilder in;
