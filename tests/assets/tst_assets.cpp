@@ -7,6 +7,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QIcon>
 #include <QImage>
 #include <QLinearGradient>
 #include <QPainter>
@@ -148,6 +149,7 @@ private Q_SLOTS:
     void drawingsUseOnlyWhatTheRendererDraws();
     void picturesRenderCleanly_data();
     void picturesRenderCleanly();
+    void iconsScaleFromTheDrawing();
     void writeContactSheet();
 };
 
@@ -299,6 +301,22 @@ void TestAssets::picturesRenderCleanly()
                 QFAIL(qPrintable(QStringLiteral("drawn outside the canvas at %1,%2").arg(x - size).arg(y - size)));
 
     QVERIFY2(collector.warnings.isEmpty(), qPrintable(collector.warnings.join(u'\n')));
+}
+
+// The aliases carry no file suffix, so QIcon must recognise the drawing by its content
+// and use the SVG engine: the window icon is then drawn at 256 pixels, not blown up from 32.
+void TestAssets::iconsScaleFromTheDrawing()
+{
+    const QIcon icon(QStringLiteral(":/app/quillmere"));
+    QVERIFY(!icon.isNull());
+    const QPixmap big = icon.pixmap(QSize(256, 256));
+    QCOMPARE(big.size(), QSize(256, 256));
+    QSvgRenderer renderer(QStringLiteral(":/app/quillmere"));
+    QCOMPARE(big.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied),
+             Render(renderer, 256));
+
+    const QPixmap button = QIcon(QStringLiteral(":/buttons/ok")).pixmap(QSize(16, 16));
+    QCOMPARE(button.size(), QSize(16, 16));
 }
 
 void TestAssets::writeContactSheet()
