@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QTextLayout>
-#include <QtMath>
 
 #include <algorithm>
 #include <vector>
@@ -70,13 +69,13 @@ std::vector<TextLine> SplitParagraphs(const TextLine& whole, bool singleLine)
     return paragraphs;
 }
 
-int TextWidth(const QFontMetricsF& metrics, const QString& text)
+int TextWidth(const QFontMetrics& metrics, const QString& text)
 {
-    return qCeil(metrics.horizontalAdvance(text));
+    return metrics.horizontalAdvance(text);
 }
 
 // Shortens a line that is wider than maxWidth so that it ends in "...".
-void Ellipsize(TextLine& line, const QFontMetricsF& metrics, int maxWidth)
+void Ellipsize(TextLine& line, const QFontMetrics& metrics, int maxWidth)
 {
     if (TextWidth(metrics, line.text) <= maxWidth)
         return;
@@ -123,7 +122,7 @@ struct Laid {
 
 Laid LayOut(const QFont& font, QPaintDevice* device, const QString& text, unsigned flags, int width)
 {
-    const QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
+    const QFontMetrics metrics = device ? QFontMetrics(font, device) : QFontMetrics(font);
     const TextLine whole = ProcessPrefixes(text, (flags & DT_NOPREFIX) == 0);
     const bool singleLine = (flags & DT_SINGLELINE) != 0;
     Laid laid;
@@ -138,9 +137,9 @@ Laid LayOut(const QFont& font, QPaintDevice* device, const QString& text, unsign
     if ((flags & DT_END_ELLIPSIS) && !(flags & DT_CALCRECT))
         for (TextLine& line : laid.lines)
             Ellipsize(line, metrics, width);
-    laid.lineHeight = qCeil(metrics.height());
+    laid.lineHeight = metrics.height();
     if (flags & DT_EXTERNALLEADING)
-        laid.lineHeight += std::max(0, qRound(metrics.leading()));
+        laid.lineHeight += std::max(0, metrics.leading());
     for (const TextLine& line : laid.lines)
         laid.width = std::max(laid.width, TextWidth(metrics, line.text));
     return laid;
@@ -200,7 +199,7 @@ int DrawText(QPainter& painter, const QString& text, QRect& rect, unsigned flags
         else if (flags & DT_BOTTOM)
             y = bottom - height;
     }
-    const QFontMetricsF metrics(painter.font(), painter.device());
+    const QFontMetrics metrics(painter.font(), painter.device());
     painter.save();
     if (!(flags & DT_NOCLIP))
         painter.setClipRect(rect, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
