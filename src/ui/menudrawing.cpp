@@ -251,6 +251,8 @@ TStyledMenu::TStyledMenu(const TImageList* images, QWidget* parent)
     auto* style = new TMenuItemStyle(images);
     style->setParent(this);
     setStyle(style);
+    // Every separator is drawn, also one right after another: titled ones head sections.
+    setSeparatorsCollapsible(false);
 }
 
 QAction* TStyledMenu::AddItem(const QString& caption, const QKeySequence& shortCut, int imageIndex, const QString& hint)
