@@ -370,4 +370,4 @@ void TestStyleSet::parentColourIsFollowed()
 }
 
 QTEST_MAIN(TestStyleSet)
-#include "tst_styleset.moc"
+#include "tst_ui_styleset.moc"

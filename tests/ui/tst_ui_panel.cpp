@@ -264,4 +264,4 @@ void TestPanel::outerColourFollowsTheParent()
 }
 
 QTEST_MAIN(TestPanel)
-#include "tst_panel.moc"
+#include "tst_ui_panel.moc"

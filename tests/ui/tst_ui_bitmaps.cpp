@@ -330,4 +330,4 @@ void TestBitmaps::transparentPixelsFollowTheOriginalPicture()
 }
 
 QTEST_MAIN(TestBitmaps)
-#include "tst_bitmaps.moc"
+#include "tst_ui_bitmaps.moc"

@@ -232,4 +232,4 @@ void TestMenu::styledMenuUsesTheRoutines()
 }
 
 QTEST_MAIN(TestMenu)
-#include "tst_menu.moc"
+#include "tst_ui_menu.moc"

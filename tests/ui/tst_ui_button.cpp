@@ -331,4 +331,4 @@ void TestButton::gradientsAreBuiltOnlyOnColourSizeOrTypeChanges()
 }
 
 QTEST_MAIN(TestButton)
-#include "tst_button.moc"
+#include "tst_ui_button.moc"

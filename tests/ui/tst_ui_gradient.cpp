@@ -165,4 +165,4 @@ void TestGradient::smallExtentsStayInside()
 }
 
 QTEST_MAIN(TestGradient)
-#include "tst_gradient.moc"
+#include "tst_ui_gradient.moc"

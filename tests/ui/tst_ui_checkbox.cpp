@@ -180,4 +180,4 @@ void TestCheckBox::borderLinesRunTheFullWidth()
 }
 
 QTEST_MAIN(TestCheckBox)
-#include "tst_checkbox.moc"
+#include "tst_ui_checkbox.moc"
