@@ -1,0 +1,1326 @@
+#include "rtf_reader.h"
+
+#include "codepages.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstring>
+#include <unordered_map>
+
+namespace quill::rtf {
+
+namespace {
+
+// The control words the reader knows. Names that are C++ keywords get a k prefix like all.
+#define QUILL_RTF_WORDS(X)                                                                                          \
+    X(rtf) X(ansi) X(mac) X(pc) X(pca) X(ansicpg) X(deff) X(uc) X(u)                                                \
+    X(fonttbl) X(colortbl) X(f) X(fnil) X(froman) X(fswiss) X(fmodern) X(fscript) X(fdecor) X(ftech) X(fbidi)       \
+    X(fcharset) X(fprq) X(cpg) X(fname) X(falt) X(panose)                                                           \
+    X(red) X(green) X(blue)                                                                                         \
+    X(plain) X(b) X(i) X(ul) X(uld) X(uldash) X(uldashd) X(uldashdd) X(uldb) X(ulhwave) X(ulldash) X(ulth) X(ulthd)  \
+    X(ulthdash) X(ulthdashd) X(ulthdashdd) X(ulthldash) X(ululdbwave) X(ulw) X(ulwave) X(ulnone) X(strike)          \
+    X(striked) X(fs) X(cf) X(cb) X(highlight) X(v)                                                                  \
+    X(pard) X(ql) X(qc) X(qr) X(qj) X(qd) X(fi) X(li) X(ri) X(lin) X(rin) X(par) X(line) X(page) X(sect) X(tab)      \
+    X(cell) X(nestcell) X(row) X(nestrow) X(ls) X(ilvl)                                                             \
+    X(emdash) X(endash) X(emspace) X(enspace) X(qmspace) X(bullet) X(lquote) X(rquote) X(ldblquote) X(rdblquote)    \
+    X(zwj) X(zwnj) X(ltrmark) X(rtlmark)                                                                            \
+    X(pict) X(shppict) X(nonshppict) X(pngblip) X(jpegblip) X(emfblip) X(wmetafile) X(dibitmap) X(wbitmap)          \
+    X(macpict) X(pmmetafile) X(picw) X(pich) X(picwgoal) X(pichgoal) X(picscalex) X(picscaley) X(wbmbitspixel)      \
+    X(wbmwidthbytes) X(bin)                                                                                         \
+    X(field) X(fldinst) X(fldrslt) X(result) X(object) X(shp) X(shprslt)                                            \
+    X(pntext) X(listtext) X(pn) X(pnlvlblt) X(pnlvlbody) X(pnlvlcont) X(pnlvl) X(pndec) X(pnucltr) X(pnlcltr)       \
+    X(pnucrm) X(pnlcrm) X(pntxtb) X(pntxta)                                                                         \
+    X(listtable) X(list) X(listlevel) X(levelnfc) X(levelnfcn) X(listid) X(listoverridetable) X(listoverride)       \
+    X(leveltext) X(levelnumbers) X(listname) X(lfolevel)                                                            \
+    X(info) X(stylesheet) X(themedata) X(colorschememapping) X(latentstyles) X(datastore) X(xmlnstbl) X(rsidtbl)    \
+    X(generator) X(filetbl) X(revtbl) X(header) X(headerl) X(headerr) X(headerf) X(footer) X(footerl) X(footerr)    \
+    X(footerf) X(footnote) X(annotation) X(atnid) X(atnauthor) X(bkmkstart) X(bkmkend) X(objdata) X(objclass)       \
+    X(objname) X(pgdsctbl) X(userprops) X(docvar) X(xe) X(tc) X(txe) X(ftnsep) X(ftnsepc) X(ftncn) X(aftnsep)       \
+    X(aftnsepc) X(aftncn) X(pnseclvl) X(shpinst) X(shptxt) X(template) X(comment) X(nesttableprops) X(defchp)       \
+    X(defpap) X(picprop) X(blipuid) X(listpicture) X(fldtype) X(formfield) X(datafield) X(pgptbl) X(protusertbl)
+
+enum class Word : std::uint16_t {
+    Unknown,
+#define QUILL_RTF_ENUM(name) k##name,
+    QUILL_RTF_WORDS(QUILL_RTF_ENUM)
+#undef QUILL_RTF_ENUM
+};
+
+Word LookUp(std::string_view name)
+{
+    static const std::unordered_map<std::string_view, Word> words = {
+#define QUILL_RTF_ENTRY(name) {#name, Word::k##name},
+        QUILL_RTF_WORDS(QUILL_RTF_ENTRY)
+#undef QUILL_RTF_ENTRY
+    };
+    const auto found = words.find(name);
+    return found == words.end() ? Word::Unknown : found->second;
+}
+
+// Destinations whose content is never document text and is not needed: skipped whole.
+bool IsSkippedDestination(Word w)
+{
+    switch (w) {
+    case Word::kinfo: case Word::kstylesheet: case Word::kthemedata: case Word::kcolorschememapping:
+    case Word::klatentstyles: case Word::kdatastore: case Word::kxmlnstbl: case Word::krsidtbl: case Word::kgenerator:
+    case Word::kfiletbl: case Word::krevtbl: case Word::kheader: case Word::kheaderl: case Word::kheaderr:
+    case Word::kheaderf: case Word::kfooter: case Word::kfooterl: case Word::kfooterr: case Word::kfooterf:
+    case Word::kfootnote: case Word::kannotation: case Word::katnid: case Word::katnauthor: case Word::kbkmkstart:
+    case Word::kbkmkend: case Word::kobjdata: case Word::kobjclass: case Word::kobjname: case Word::kpgdsctbl:
+    case Word::kuserprops: case Word::kdocvar: case Word::kxe: case Word::ktc: case Word::ktxe: case Word::kftnsep:
+    case Word::kftnsepc: case Word::kftncn: case Word::kaftnsep: case Word::kaftnsepc: case Word::kaftncn:
+    case Word::kpnseclvl: case Word::kshpinst: case Word::kshptxt: case Word::ktemplate: case Word::kcomment:
+    case Word::knesttableprops: case Word::kdefchp: case Word::kdefpap: case Word::kpicprop: case Word::kblipuid:
+    case Word::klistpicture: case Word::kfldtype: case Word::kformfield: case Word::kdatafield: case Word::kpgptbl:
+    case Word::kprotusertbl: case Word::knonshppict: case Word::kpntext: case Word::klisttext: case Word::kfalt:
+    case Word::kpanose: case Word::kleveltext: case Word::klevelnumbers: case Word::klistname: case Word::klfolevel:
+    case Word::kpntxtb: case Word::kpntxta:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Destinations the reader reads; after \* anything else is skipped.
+bool IsReadDestination(Word w)
+{
+    switch (w) {
+    case Word::kfonttbl: case Word::kcolortbl: case Word::kpict: case Word::kshppict: case Word::kfield:
+    case Word::kfldinst: case Word::kfldrslt: case Word::kresult: case Word::kobject: case Word::kshp:
+    case Word::kshprslt: case Word::kpn: case Word::klisttable: case Word::klist: case Word::klistlevel:
+    case Word::klistoverridetable: case Word::klistoverride: case Word::kfname:
+        return true;
+    default:
+        return false;
+    }
+}
+
+enum class Dest : std::uint8_t {
+    Normal,
+    FontTable,
+    FontEntry,
+    FontAltName,
+    ColorTable,
+    Picture,
+    FieldInstruction,
+    Numbering, // \pn
+    ListTable,
+    List,
+    ListLevel,
+    ListOverrideTable,
+    ListOverride,
+};
+
+struct ParaState {
+    Alignment alignment = Alignment::Left;
+    int firstIndent = 0;
+    int leftIndent = 0;
+    int rightIndent = 0;
+    int ls = 0;
+    int ilvl = 0;
+    Numbering pnNumbering = Numbering::None;
+    NumberStyle pnStyle = NumberStyle::Decimal;
+};
+
+struct State {
+    Dest dest = Dest::Normal;
+    bool hidden = false;
+    std::uint8_t uc = 1;
+    int field = -1;
+    CharFormat chr;
+    ParaState para;
+};
+
+struct CharClasses {
+    // Bytes of text that are taken as they are.
+    std::array<bool, 256> plainAscii{};
+    // Hex digit values, -1 for anything else.
+    std::array<std::int8_t, 256> hex{};
+
+    CharClasses()
+    {
+        for (int c = 0x20; c < 0x7F; ++c)
+            plainAscii[c] = c != '\\' && c != '{' && c != '}';
+        hex.fill(-1);
+        for (int c = 0; c < 10; ++c)
+            hex['0' + c] = static_cast<std::int8_t>(c);
+        for (int c = 0; c < 6; ++c) {
+            hex['a' + c] = static_cast<std::int8_t>(10 + c);
+            hex['A' + c] = static_cast<std::int8_t>(10 + c);
+        }
+    }
+};
+
+const CharClasses& Classes()
+{
+    static const CharClasses classes;
+    return classes;
+}
+
+bool IsLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The next '\\', '{' or '}' at or after p, or end.
+const char* NextSpecial(const char* p, const char* end)
+{
+    const char* best = end;
+    for (char c : {'}', '{', '\\'}) {
+        if (best == p)
+            break;
+        if (const void* q = std::memchr(p, c, static_cast<std::size_t>(best - p)))
+            best = static_cast<const char*>(q);
+    }
+    return best;
+}
+
+bool IsLeadByte(int codePage, unsigned char b)
+{
+    switch (codePage) {
+    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 1361: return (b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9);
+    default: return b >= 0x81 && b <= 0xFE;
+    }
+}
+
+NumberStyle StyleOfLevelFormat(int nfc)
+{
+    switch (nfc) {
+    case 1: return NumberStyle::UpperRoman;
+    case 2: return NumberStyle::LowerRoman;
+    case 3: return NumberStyle::UpperAlpha;
+    case 4: return NumberStyle::LowerAlpha;
+    default: return NumberStyle::Decimal;
+    }
+}
+
+constexpr int kLevelFormatBullet = 23;
+constexpr int kLevelFormatNone = 255;
+constexpr int kMaxIndent = 31680; // 22 inches in twips
+
+class Parser {
+public:
+    Parser(std::string_view bytes, Sink& sink, Tables& tables)
+        : p_(bytes.data()), end_(bytes.data() + bytes.size()), sink_(sink), tables_(tables),
+          wantPictures_(sink.WantsPictureData())
+    {
+    }
+
+    void Run();
+
+private:
+    struct Field {
+        QString instruction;
+        int link = 0;
+    };
+    struct ListDefinition {
+        int id = 0;
+        std::vector<int> levelFormats;
+    };
+
+    // Structure.
+    void PushGroup();
+    void PopGroup();
+    void SkipGroup();
+    void SkipToGroupEnd(bool pushed);
+    void FinishDocument();
+    void ControlSequence();
+    void HandleWord(Word word, bool hasParam, int param);
+    void HandleSymbol(char c);
+    void ReadWord(std::string_view& name, bool& hasParam, int& param);
+
+    // Text.
+    void TextRun();
+    void EmitAscii(const char* begin, const char* end);
+    void EmitByte(unsigned char byte);
+    void EmitChar(char16_t ch);
+    void EmitUnicode(int value);
+    void Emit(QStringView text);
+    void PrepareDocumentText();
+    void AppendDocumentText(QStringView text);
+    void FlushBytes();
+    void FlushText();
+    void ResolveSurrogate();
+    void EndParagraph(const ParaState& para);
+    int CurrentCodePage() const;
+    bool SkippingFallback();
+
+    // Destinations.
+    void StartFont(int number);
+    void CommitFont();
+    void CommitColor();
+    void PictureData();
+    void FinishPicture(const State& pictureState);
+    void FinishFieldInstruction(int field);
+    ParaFormat Resolve(const ParaState& para) const;
+    std::uint32_t ColorAt(int index) const;
+
+    const char* p_;
+    const char* end_;
+    Sink& sink_;
+    Tables& tables_;
+    const bool wantPictures_;
+
+    State st_;
+    std::vector<State> stack_;
+    bool done_ = false;
+    bool finished_ = false;
+    bool ignorable_ = false; // after \*
+    int skipFallback_ = 0;   // characters of a \u fallback still to skip
+    int deff_ = -1;
+
+    QString pending_;
+    CharFormat pendingFormat_;
+    bool paragraphHasContent_ = false;
+    int pendingCells_ = 0;
+    std::string bytes_; // double-byte text not yet decoded
+    int bytesCodePage_ = 0;
+    bool leadPending_ = false;
+    char16_t highSurrogate_ = 0;
+
+    bool fontActive_ = false;
+    int fontNumber_ = 0;
+    Font font_;
+    QString fontName_;
+    QString fontAltName_;
+    bool fontCodePageGiven_ = false;
+
+    std::vector<std::uint32_t> colors_;
+    int red_ = 0, green_ = 0, blue_ = 0;
+    bool colorGiven_ = false;
+
+    Picture picture_;
+    bool pictureSupported_ = false;
+    int hexHigh_ = -1;
+
+    std::vector<Field> fields_;
+
+    std::vector<ListDefinition> lists_;
+    ListDefinition list_;
+    std::unordered_map<int, int> overrides_; // \ls number -> \listid
+    int overrideListId_ = 0;
+    int overrideLs_ = 0;
+};
+
+void Parser::Run()
+{
+    stack_.reserve(32);
+    while (p_ < end_ && !done_) {
+        const char c = *p_;
+        if (c == '{') {
+            ++p_;
+            PushGroup();
+        } else if (c == '}') {
+            ++p_;
+            PopGroup();
+        } else if (c == '\\') {
+            ++p_;
+            ControlSequence();
+        } else {
+            ignorable_ = false;
+            TextRun();
+        }
+    }
+    FinishDocument();
+}
+
+// ---- structure ------------------------------------------------------------------------
+
+void Parser::PushGroup()
+{
+    FlushBytes();
+    ignorable_ = false;
+    skipFallback_ = 0;
+    if (stack_.size() >= static_cast<std::size_t>(kMaxGroupDepth)) {
+        SkipToGroupEnd(false);
+        return;
+    }
+    stack_.push_back(st_);
+    if (st_.dest == Dest::FontTable)
+        st_.dest = Dest::FontEntry;
+}
+
+void Parser::PopGroup()
+{
+    FlushBytes();
+    ignorable_ = false;
+    skipFallback_ = 0;
+    if (stack_.size() <= 1) {
+        FinishDocument();
+        done_ = true;
+        return;
+    }
+    State& parent = stack_.back();
+    if (st_.dest != parent.dest) {
+        switch (st_.dest) {
+        case Dest::FontTable:
+        case Dest::FontEntry:
+            CommitFont();
+            break;
+        case Dest::Picture:
+            FinishPicture(st_);
+            break;
+        case Dest::FieldInstruction:
+            FinishFieldInstruction(st_.field);
+            break;
+        case Dest::Numbering:
+            parent.para.pnNumbering = st_.para.pnNumbering;
+            parent.para.pnStyle = st_.para.pnStyle;
+            break;
+        case Dest::List:
+            lists_.push_back(std::move(list_));
+            list_ = {};
+            break;
+        case Dest::ListOverride:
+            overrides_[overrideLs_] = overrideListId_;
+            break;
+        default:
+            break;
+        }
+    }
+    st_ = std::move(parent);
+    stack_.pop_back();
+}
+
+// Skips the rest of the current group, whose state was pushed, and leaves it.
+void Parser::SkipGroup()
+{
+    SkipToGroupEnd(true);
+}
+
+void Parser::SkipToGroupEnd(bool pushed)
+{
+    FlushBytes();
+    ignorable_ = false;
+    skipFallback_ = 0;
+    int depth = 1;
+    while (depth > 0) {
+        p_ = NextSpecial(p_, end_);
+        if (p_ == end_) {
+            done_ = true; // the input ends inside the group
+            return;
+        }
+        const char c = *p_++;
+        if (c == '{') {
+            ++depth;
+        } else if (c == '}') {
+            --depth;
+        } else if (p_ < end_) {
+            if (IsLetter(*p_)) {
+                std::string_view name;
+                bool hasParam = false;
+                int param = 0;
+                ReadWord(name, hasParam, param);
+                if (name == "bin" && param > 0)
+                    p_ += std::min<std::size_t>(static_cast<std::size_t>(param), static_cast<std::size_t>(end_ - p_));
+            } else {
+                ++p_; // an escaped symbol, braces and backslash included
+            }
+        }
+    }
+    if (!pushed)
+        return;
+    if (stack_.size() <= 1) {
+        FinishDocument();
+        done_ = true;
+        return;
+    }
+    st_ = std::move(stack_.back());
+    stack_.pop_back();
+}
+
+void Parser::FinishDocument()
+{
+    if (finished_)
+        return;
+    finished_ = true;
+    FlushBytes();
+    ResolveSurrogate();
+    if (paragraphHasContent_)
+        EndParagraph(st_.para);
+    FlushText();
+}
+
+void Parser::ReadWord(std::string_view& name, bool& hasParam, int& param)
+{
+    const char* start = p_;
+    while (p_ < end_ && IsLetter(*p_))
+        ++p_;
+    name = std::string_view(start, static_cast<std::size_t>(std::min<std::ptrdiff_t>(p_ - start, 32)));
+    bool negative = false;
+    if (p_ + 1 < end_ && *p_ == '-' && IsDigit(p_[1])) {
+        negative = true;
+        ++p_;
+    }
+    long long value = 0;
+    hasParam = false;
+    while (p_ < end_ && IsDigit(*p_)) {
+        hasParam = true;
+        if (value <= INT_MAX)
+            value = value * 10 + (*p_ - '0');
+        ++p_;
+    }
+    value = std::min<long long>(value, INT_MAX);
+    param = static_cast<int>(negative ? -value : value);
+    if (p_ < end_ && *p_ == ' ')
+        ++p_;
+}
+
+void Parser::ControlSequence()
+{
+    if (p_ == end_)
+        return;
+    if (IsLetter(*p_)) {
+        std::string_view name;
+        bool hasParam = false;
+        int param = 0;
+        ReadWord(name, hasParam, param);
+        const Word word = LookUp(name);
+        if (ignorable_) {
+            ignorable_ = false;
+            if (!IsReadDestination(word)) {
+                SkipGroup();
+                return;
+            }
+        }
+        if (word != Word::ku)
+            FlushBytes();
+        if (SkippingFallback())
+            return;
+        HandleWord(word, hasParam, param);
+    } else {
+        const char c = *p_++;
+        if (c == '*') {
+            ignorable_ = true;
+            return;
+        }
+        ignorable_ = false;
+        HandleSymbol(c);
+    }
+}
+
+bool Parser::SkippingFallback()
+{
+    if (skipFallback_ == 0)
+        return false;
+    --skipFallback_;
+    return true;
+}
+
+void Parser::HandleSymbol(char c)
+{
+    if (c == '\'') {
+        int value = 0;
+        int digits = 0;
+        while (digits < 2 && p_ < end_ && Classes().hex[static_cast<unsigned char>(*p_)] >= 0) {
+            value = value * 16 + Classes().hex[static_cast<unsigned char>(*p_)];
+            ++p_;
+            ++digits;
+        }
+        if (digits == 0 || SkippingFallback())
+            return;
+        EmitByte(static_cast<unsigned char>(value));
+        return;
+    }
+    if (c == '\\' || c == '{' || c == '}') {
+        if (!SkippingFallback())
+            EmitByte(static_cast<unsigned char>(c));
+        return;
+    }
+    FlushBytes();
+    if (SkippingFallback())
+        return;
+    switch (c) {
+    case '~': EmitChar(0x00A0); break;
+    case '-': EmitChar(0x00AD); break;
+    case '_': EmitChar(0x2011); break;
+    case '\t': EmitChar(u'\t'); break;
+    case '\r':
+    case '\n':
+        if (st_.dest == Dest::Normal)
+            EndParagraph(st_.para);
+        break;
+    default:
+        break; // \: \| and unknown symbols carry no text
+    }
+}
+
+void Parser::HandleWord(Word word, bool hasParam, int param)
+{
+    const int on = hasParam ? param : 1;
+    CharFormat& chr = st_.chr;
+    ParaState& para = st_.para;
+    const bool normal = st_.dest == Dest::Normal;
+
+    if (IsSkippedDestination(word)) {
+        SkipGroup();
+        return;
+    }
+
+    switch (word) {
+    // Document.
+    case Word::kansi: tables_.codePage = 1252; break;
+    case Word::kmac: tables_.codePage = 10000; break;
+    case Word::kpc: tables_.codePage = 437; break;
+    case Word::kpca: tables_.codePage = 850; break;
+    case Word::kansicpg:
+        if (param > 0)
+            tables_.codePage = param;
+        break;
+    case Word::kdeff:
+        deff_ = param;
+        chr.font = param;
+        break;
+    case Word::kuc: st_.uc = static_cast<std::uint8_t>(std::clamp(param, 0, 255)); break;
+    case Word::ku:
+        EmitUnicode(param);
+        skipFallback_ = st_.uc;
+        break;
+
+    // Font table.
+    case Word::kfonttbl: st_.dest = Dest::FontTable; break;
+    case Word::kf:
+        if (st_.dest == Dest::FontTable || st_.dest == Dest::FontEntry)
+            StartFont(param);
+        else
+            chr.font = param;
+        break;
+    case Word::kfnil: font_.familyClass = FontFamily::Nil; break;
+    case Word::kfroman: font_.familyClass = FontFamily::Roman; break;
+    case Word::kfswiss: font_.familyClass = FontFamily::Swiss; break;
+    case Word::kfmodern: font_.familyClass = FontFamily::Modern; break;
+    case Word::kfscript: font_.familyClass = FontFamily::Script; break;
+    case Word::kfdecor: font_.familyClass = FontFamily::Decor; break;
+    case Word::kftech: font_.familyClass = FontFamily::Tech; break;
+    case Word::kfbidi: font_.familyClass = FontFamily::Bidi; break;
+    case Word::kfcharset:
+        font_.charset = std::clamp(param, 0, 255);
+        if (!fontCodePageGiven_)
+            font_.codePage = CodePageOfCharset(font_.charset);
+        break;
+    case Word::kfprq: font_.pitch = static_cast<Pitch>(std::clamp(param, 0, 2)); break;
+    case Word::kcpg:
+        if (param > 0 && param < 65536) {
+            font_.codePage = param;
+            fontCodePageGiven_ = true;
+        }
+        break;
+    case Word::kfname:
+        if (st_.dest == Dest::FontEntry || st_.dest == Dest::FontTable)
+            st_.dest = Dest::FontAltName;
+        else
+            SkipGroup();
+        break;
+
+    // Colour table.
+    case Word::kcolortbl:
+        st_.dest = Dest::ColorTable;
+        colors_.clear();
+        colorGiven_ = false;
+        red_ = green_ = blue_ = 0;
+        break;
+    case Word::kred:
+        red_ = std::clamp(param, 0, 255);
+        colorGiven_ = true;
+        break;
+    case Word::kgreen:
+        green_ = std::clamp(param, 0, 255);
+        colorGiven_ = true;
+        break;
+    case Word::kblue:
+        blue_ = std::clamp(param, 0, 255);
+        colorGiven_ = true;
+        break;
+
+    // Character format.
+    case Word::kplain: {
+        const int link = chr.link;
+        chr = CharFormat{};
+        chr.font = deff_;
+        chr.link = link;
+        st_.hidden = false;
+        break;
+    }
+    case Word::kb: chr.bold = on != 0; break;
+    case Word::ki: chr.italic = on != 0; break;
+    case Word::kul: case Word::kuld: case Word::kuldash: case Word::kuldashd: case Word::kuldashdd: case Word::kuldb:
+    case Word::kulhwave: case Word::kulldash: case Word::kulth: case Word::kulthd: case Word::kulthdash:
+    case Word::kulthdashd: case Word::kulthdashdd: case Word::kulthldash: case Word::kululdbwave: case Word::kulw:
+    case Word::kulwave:
+        chr.underline = on != 0;
+        break;
+    case Word::kulnone: chr.underline = false; break;
+    case Word::kstrike: case Word::kstriked: chr.strike = on != 0; break;
+    case Word::kfs: chr.halfPoints = param > 0 ? std::min(param, 3276) : 24; break;
+    case Word::kcf: chr.color = ColorAt(param); break;
+    case Word::kcb: chr.background = ColorAt(param); break;
+    case Word::khighlight: chr.background = param == 0 ? kAutoColor : ColorAt(param); break;
+    case Word::kv: st_.hidden = on != 0; break;
+
+    // Paragraph format.
+    case Word::kpard: para = ParaState{}; break;
+    case Word::kql: para.alignment = Alignment::Left; break;
+    case Word::kqc: para.alignment = Alignment::Center; break;
+    case Word::kqr: para.alignment = Alignment::Right; break;
+    case Word::kqj: case Word::kqd: para.alignment = Alignment::Justify; break;
+    case Word::kfi: para.firstIndent = std::clamp(param, -kMaxIndent, kMaxIndent); break;
+    case Word::kli: case Word::klin: para.leftIndent = std::clamp(param, -kMaxIndent, kMaxIndent); break;
+    case Word::kri: case Word::krin: para.rightIndent = std::clamp(param, -kMaxIndent, kMaxIndent); break;
+    case Word::kls:
+        if (st_.dest == Dest::ListOverride)
+            overrideLs_ = param;
+        else
+            para.ls = param;
+        break;
+    case Word::kilvl: para.ilvl = std::clamp(param, 0, 8); break;
+    case Word::kpar: case Word::kpage: case Word::ksect:
+        if (normal)
+            EndParagraph(para);
+        break;
+    case Word::krow: case Word::knestrow:
+        if (normal)
+            EndParagraph(para);
+        break;
+    case Word::kcell: case Word::knestcell:
+        if (normal && !st_.hidden)
+            ++pendingCells_;
+        break;
+
+    // Special characters.
+    case Word::ktab: EmitChar(u'\t'); break;
+    case Word::kline: EmitChar(0x2028); break;
+    case Word::kemdash: EmitChar(0x2014); break;
+    case Word::kendash: EmitChar(0x2013); break;
+    case Word::kemspace: EmitChar(0x2003); break;
+    case Word::kenspace: EmitChar(0x2002); break;
+    case Word::kqmspace: EmitChar(0x2005); break;
+    case Word::kbullet: EmitChar(0x2022); break;
+    case Word::klquote: EmitChar(0x2018); break;
+    case Word::krquote: EmitChar(0x2019); break;
+    case Word::kldblquote: EmitChar(0x201C); break;
+    case Word::krdblquote: EmitChar(0x201D); break;
+    case Word::kzwj: EmitChar(0x200D); break;
+    case Word::kzwnj: EmitChar(0x200C); break;
+    case Word::kltrmark: EmitChar(0x200E); break;
+    case Word::krtlmark: EmitChar(0x200F); break;
+
+    // Pictures.
+    case Word::kpict:
+        if (normal) {
+            st_.dest = Dest::Picture;
+            picture_ = Picture{};
+            pictureSupported_ = false;
+            hexHigh_ = -1;
+        } else if (st_.dest != Dest::Picture) {
+            SkipGroup();
+        }
+        break;
+    case Word::kpngblip: picture_.kind = PictureKind::Png, pictureSupported_ = true; break;
+    case Word::kjpegblip: picture_.kind = PictureKind::Jpeg, pictureSupported_ = true; break;
+    case Word::kemfblip: picture_.kind = PictureKind::Emf, pictureSupported_ = true; break;
+    case Word::kwmetafile:
+        picture_.kind = PictureKind::Wmf, pictureSupported_ = true;
+        picture_.metafileMapping = hasParam ? std::clamp(param, 1, 8) : 8;
+        break;
+    case Word::kdibitmap: picture_.kind = PictureKind::Dib, pictureSupported_ = true; break;
+    case Word::kwbitmap: picture_.kind = PictureKind::DeviceBitmap, pictureSupported_ = true; break;
+    case Word::kmacpict: case Word::kpmmetafile: pictureSupported_ = false; break;
+    case Word::kpicw: picture_.width = std::clamp(param, 0, 1000000); break;
+    case Word::kpich: picture_.height = std::clamp(param, 0, 1000000); break;
+    case Word::kpicwgoal: picture_.goalWidth = std::clamp(param, 0, 1000000); break;
+    case Word::kpichgoal: picture_.goalHeight = std::clamp(param, 0, 1000000); break;
+    case Word::kpicscalex: picture_.scaleX = param > 0 ? std::min(param, 10000) : 100; break;
+    case Word::kpicscaley: picture_.scaleY = param > 0 ? std::min(param, 10000) : 100; break;
+    case Word::kwbmbitspixel: picture_.bitsPerPixel = std::clamp(param, 1, 32); break;
+    case Word::kwbmwidthbytes: picture_.widthBytes = std::clamp(param, 0, 1000000); break;
+    case Word::kbin: {
+        const std::size_t count =
+            std::min<std::size_t>(static_cast<std::size_t>(std::max(param, 0)), static_cast<std::size_t>(end_ - p_));
+        if (st_.dest == Dest::Picture && wantPictures_)
+            picture_.data.append(p_, static_cast<qsizetype>(count));
+        p_ += count;
+        break;
+    }
+
+    // Fields, objects and shapes.
+    case Word::kfield:
+        if (normal) {
+            fields_.push_back({});
+            st_.field = static_cast<int>(fields_.size()) - 1;
+        }
+        break;
+    case Word::kfldinst:
+        if (normal && st_.field >= 0)
+            st_.dest = Dest::FieldInstruction;
+        else if (normal)
+            SkipGroup();
+        break;
+    case Word::kfldrslt:
+        if (normal && st_.field >= 0 && fields_[static_cast<std::size_t>(st_.field)].link > 0)
+            chr.link = fields_[static_cast<std::size_t>(st_.field)].link;
+        break;
+
+    // Numbering in the old form.
+    case Word::kpn:
+        if (normal)
+            st_.dest = Dest::Numbering;
+        else if (st_.dest != Dest::Numbering)
+            SkipGroup();
+        break;
+    case Word::kpnlvlblt: para.pnNumbering = Numbering::Bullet; break;
+    case Word::kpnlvlbody: case Word::kpnlvl: para.pnNumbering = Numbering::Other; break;
+    case Word::kpnlvlcont: para.pnNumbering = Numbering::None; break;
+    case Word::kpndec: para.pnStyle = NumberStyle::Decimal; break;
+    case Word::kpnucltr: para.pnStyle = NumberStyle::UpperAlpha; break;
+    case Word::kpnlcltr: para.pnStyle = NumberStyle::LowerAlpha; break;
+    case Word::kpnucrm: para.pnStyle = NumberStyle::UpperRoman; break;
+    case Word::kpnlcrm: para.pnStyle = NumberStyle::LowerRoman; break;
+
+    // Lists.
+    case Word::klisttable: st_.dest = Dest::ListTable; break;
+    case Word::klist:
+        if (st_.dest != Dest::ListTable) {
+            SkipGroup();
+            break;
+        }
+        st_.dest = Dest::List;
+        list_ = {};
+        break;
+    case Word::klistlevel:
+        if (st_.dest != Dest::List) {
+            SkipGroup();
+            break;
+        }
+        st_.dest = Dest::ListLevel;
+        if (list_.levelFormats.size() < 9)
+            list_.levelFormats.push_back(0);
+        break;
+    case Word::klevelnfc: case Word::klevelnfcn:
+        if (st_.dest == Dest::ListLevel && !list_.levelFormats.empty())
+            list_.levelFormats.back() = param;
+        break;
+    case Word::klistid:
+        if (st_.dest == Dest::List)
+            list_.id = param;
+        else if (st_.dest == Dest::ListOverride)
+            overrideListId_ = param;
+        break;
+    case Word::klistoverridetable: st_.dest = Dest::ListOverrideTable; break;
+    case Word::klistoverride:
+        if (st_.dest != Dest::ListOverrideTable) {
+            SkipGroup();
+            break;
+        }
+        st_.dest = Dest::ListOverride;
+        overrideListId_ = 0;
+        overrideLs_ = 0;
+        break;
+
+    default:
+        break; // rtf, shppict, result, object, shp, shprslt and unknown words change nothing here
+    }
+}
+
+// ---- text -----------------------------------------------------------------------------
+
+void Parser::TextRun()
+{
+    switch (st_.dest) {
+    case Dest::Picture:
+        PictureData();
+        return;
+    case Dest::ColorTable:
+        while (p_ < end_ && *p_ != '\\' && *p_ != '{' && *p_ != '}') {
+            if (*p_ == ';')
+                CommitColor();
+            ++p_;
+        }
+        return;
+    case Dest::Numbering:
+    case Dest::ListTable:
+    case Dest::List:
+    case Dest::ListLevel:
+    case Dest::ListOverrideTable:
+    case Dest::ListOverride:
+        p_ = NextSpecial(p_, end_);
+        return;
+    default:
+        break;
+    }
+    const auto& plain = Classes().plainAscii;
+    const char* start = p_;
+    while (p_ < end_ && plain[static_cast<unsigned char>(*p_)])
+        ++p_;
+    if (p_ > start)
+        EmitAscii(start, p_);
+    if (p_ == end_)
+        return;
+    const unsigned char c = static_cast<unsigned char>(*p_);
+    if (c == '\\' || c == '{' || c == '}')
+        return;
+    ++p_;
+    if (c == '\r' || c == '\n')
+        return;
+    if (SkippingFallback())
+        return;
+    if (c == '\t')
+        EmitChar(u'\t');
+    else if (c >= 0x80 || leadPending_)
+        EmitByte(c);
+    // other control bytes carry no text
+}
+
+void Parser::EmitAscii(const char* begin, const char* end)
+{
+    while (skipFallback_ > 0 && begin < end) {
+        --skipFallback_;
+        ++begin;
+    }
+    if (leadPending_ && begin < end)
+        EmitByte(static_cast<unsigned char>(*begin++));
+    if (begin == end)
+        return;
+    FlushBytes();
+    ResolveSurrogate();
+    if (st_.dest == Dest::Normal) {
+        if (!st_.hidden) {
+            PrepareDocumentText();
+            pending_.append(QLatin1StringView(begin, end - begin));
+        }
+        return;
+    }
+    const QString text = QString::fromLatin1(begin, end - begin);
+    Emit(text);
+}
+
+int Parser::CurrentCodePage() const
+{
+    int codePage = 0;
+    if (st_.dest == Dest::FontEntry || st_.dest == Dest::FontAltName) {
+        codePage = fontActive_ ? font_.codePage : 0;
+    } else if (const Font* font = tables_.FindFont(st_.chr.font)) {
+        codePage = font->codePage;
+    }
+    return codePage == 0 ? tables_.codePage : codePage;
+}
+
+void Parser::EmitByte(unsigned char byte)
+{
+    const int codePage = CurrentCodePage();
+    if (IsDoubleByteCodePage(codePage)) {
+        if (!bytes_.empty() && bytesCodePage_ != codePage)
+            FlushBytes();
+        if (bytes_.empty())
+            ResolveSurrogate();
+        bytesCodePage_ = codePage;
+        bytes_ += static_cast<char>(byte);
+        leadPending_ = !leadPending_ && IsLeadByte(codePage, byte);
+        if (!leadPending_ && bytes_.size() > 4096)
+            FlushBytes();
+        return;
+    }
+    FlushBytes();
+    if (byte < 0x20) {
+        if (byte == '\t')
+            EmitChar(u'\t');
+        return;
+    }
+    const char16_t ch = byte < 0x80 ? char16_t(byte) : DecodeByte(byte, codePage);
+    EmitChar(ch);
+}
+
+void Parser::FlushBytes()
+{
+    if (bytes_.empty())
+        return;
+    QString text;
+    AppendDecoded(text, bytes_, bytesCodePage_);
+    bytes_.clear();
+    leadPending_ = false;
+    // Decoded text keeps only what a document can hold.
+    text.removeIf([](QChar c) { return c.unicode() < 0x20 && c.unicode() != u'\t'; });
+    Emit(text);
+}
+
+void Parser::EmitUnicode(int value)
+{
+    if (value < 0)
+        value += 65536;
+    if (value < 0 || value > 0xFFFF) {
+        EmitChar(0xFFFD);
+        return;
+    }
+    const char16_t ch = static_cast<char16_t>(value);
+    if (QChar::isHighSurrogate(ch)) {
+        ResolveSurrogate();
+        highSurrogate_ = ch;
+        return;
+    }
+    if (QChar::isLowSurrogate(ch)) {
+        if (highSurrogate_ == 0) {
+            EmitChar(0xFFFD);
+            return;
+        }
+        const char16_t pair[2] = {highSurrogate_, ch};
+        highSurrogate_ = 0;
+        Emit(QStringView(pair, 2));
+        return;
+    }
+    switch (ch) {
+    case u'\r':
+    case u'\n':
+    case 0x2029:
+        ResolveSurrogate();
+        if (st_.dest == Dest::Normal)
+            EndParagraph(st_.para);
+        return;
+    case 0x000B:
+        EmitChar(0x2028);
+        return;
+    default:
+        break;
+    }
+    if ((ch < 0x20 && ch != u'\t') || ch == 0xFFFC)
+        return;
+    EmitChar(ch);
+}
+
+void Parser::ResolveSurrogate()
+{
+    if (highSurrogate_ == 0)
+        return;
+    highSurrogate_ = 0;
+    const char16_t replacement = 0xFFFD;
+    Emit(QStringView(&replacement, 1));
+}
+
+void Parser::EmitChar(char16_t ch)
+{
+    ResolveSurrogate();
+    Emit(QStringView(&ch, 1));
+}
+
+// Routes decoded characters to the current destination.
+void Parser::Emit(QStringView text)
+{
+    if (text.isEmpty())
+        return;
+    switch (st_.dest) {
+    case Dest::Normal:
+        if (!st_.hidden)
+            AppendDocumentText(text);
+        break;
+    case Dest::FontTable:
+    case Dest::FontEntry:
+        for (QChar c : text) {
+            if (c == u';')
+                CommitFont();
+            else if (fontActive_)
+                fontName_ += c;
+        }
+        break;
+    case Dest::FontAltName:
+        for (QChar c : text) {
+            if (c == u';')
+                break;
+            fontAltName_ += c;
+        }
+        break;
+    case Dest::FieldInstruction:
+        if (st_.field >= 0)
+            fields_[static_cast<std::size_t>(st_.field)].instruction += text;
+        break;
+    default:
+        break;
+    }
+}
+
+// Makes pending_ ready to take text in the current format, after the tabs of the table
+// cells that ended before it.
+void Parser::PrepareDocumentText()
+{
+    if (!pending_.isEmpty() && !(pendingFormat_ == st_.chr))
+        FlushText();
+    if (pending_.isEmpty())
+        pendingFormat_ = st_.chr;
+    for (; pendingCells_ > 0; --pendingCells_)
+        pending_ += u'\t';
+    paragraphHasContent_ = true;
+}
+
+void Parser::AppendDocumentText(QStringView text)
+{
+    PrepareDocumentText();
+    pending_ += text;
+}
+
+void Parser::FlushText()
+{
+    if (pending_.isEmpty())
+        return;
+    sink_.Text(pending_, pendingFormat_);
+    pending_.clear();
+}
+
+void Parser::EndParagraph(const ParaState& para)
+{
+    FlushBytes();
+    ResolveSurrogate();
+    FlushText();
+    sink_.EndParagraph(Resolve(para), st_.chr);
+    paragraphHasContent_ = false;
+    pendingCells_ = 0;
+}
+
+// ---- destinations ---------------------------------------------------------------------
+
+void Parser::StartFont(int number)
+{
+    CommitFont();
+    fontActive_ = true;
+    fontNumber_ = number;
+    font_ = Font{};
+    fontName_.clear();
+    fontAltName_.clear();
+    fontCodePageGiven_ = false;
+}
+
+void Parser::CommitFont()
+{
+    if (!fontActive_)
+        return;
+    fontActive_ = false;
+    font_.face = fontName_.trimmed().left(31);
+    const QString alternative = fontAltName_.trimmed();
+    font_.family = alternative.isEmpty() ? font_.face : alternative.left(31);
+    const auto [slot, inserted] = tables_.fontIndex.try_emplace(fontNumber_, tables_.fonts.size());
+    if (inserted)
+        tables_.fonts.push_back(std::move(font_));
+    else
+        tables_.fonts[slot->second] = std::move(font_);
+    font_ = Font{};
+}
+
+void Parser::CommitColor()
+{
+    colors_.push_back(colorGiven_ ? static_cast<std::uint32_t>(red_ | (green_ << 8) | (blue_ << 16)) : kAutoColor);
+    red_ = green_ = blue_ = 0;
+    colorGiven_ = false;
+}
+
+std::uint32_t Parser::ColorAt(int index) const
+{
+    return index >= 0 && static_cast<std::size_t>(index) < colors_.size() ? colors_[static_cast<std::size_t>(index)]
+                                                                            : kAutoColor;
+}
+
+void Parser::PictureData()
+{
+    if (!wantPictures_) {
+        p_ = NextSpecial(p_, end_);
+        return;
+    }
+    if (picture_.data.isEmpty()) {
+        const void* close = std::memchr(p_, '}', static_cast<std::size_t>(end_ - p_));
+        const char* limit = close ? static_cast<const char*>(close) : end_;
+        picture_.data.reserve((limit - p_) / 2 + 1);
+    }
+    const auto& hex = Classes().hex;
+    while (p_ < end_) {
+        const unsigned char c = static_cast<unsigned char>(*p_);
+        const int value = hex[c];
+        if (value >= 0) {
+            if (hexHigh_ < 0) {
+                hexHigh_ = value;
+            } else {
+                picture_.data.append(static_cast<char>((hexHigh_ << 4) | value));
+                hexHigh_ = -1;
+            }
+        } else if (c == '\\' || c == '{' || c == '}') {
+            return;
+        }
+        ++p_;
+    }
+}
+
+void Parser::FinishPicture(const State& pictureState)
+{
+    if (!pictureSupported_ || pictureState.hidden)
+        return;
+    if (pendingCells_ > 0)
+        PrepareDocumentText();
+    FlushText();
+    paragraphHasContent_ = true;
+    sink_.InsertPicture(std::move(picture_), pictureState.chr);
+    picture_ = Picture{};
+}
+
+void Parser::FinishFieldInstruction(int field)
+{
+    if (field < 0)
+        return;
+    Field& record = fields_[static_cast<std::size_t>(field)];
+    const QString instruction = record.instruction.trimmed();
+    if (!instruction.startsWith(u"HYPERLINK", Qt::CaseInsensitive))
+        return;
+    QStringView rest = QStringView(instruction).mid(9);
+    QString target;
+    QString anchor;
+    bool haveTarget = false;
+    bool nextIsAnchor = false;
+    bool nextIsSkipped = false;
+    while (true) {
+        rest = rest.trimmed();
+        if (rest.isEmpty())
+            break;
+        if (rest.front() == u'\\' && rest.size() >= 2 && rest[1] != u'\\') {
+            const QChar option = rest[1].toLower();
+            nextIsAnchor = option == u'l';
+            nextIsSkipped = option == u'o' || option == u't';
+            rest = rest.mid(2);
+            continue;
+        }
+        QString token;
+        if (rest.front() == u'"') {
+            const qsizetype close = rest.indexOf(u'"', 1);
+            token = rest.mid(1, close < 0 ? -1 : close - 1).toString();
+            token.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
+            rest = close < 0 ? QStringView() : rest.mid(close + 1);
+        } else {
+            qsizetype end = 0;
+            while (end < rest.size() && !rest[end].isSpace())
+                ++end;
+            token = rest.left(end).toString();
+            rest = rest.mid(end);
+        }
+        if (nextIsAnchor)
+            anchor = token;
+        else if (!nextIsSkipped && !haveTarget)
+            target = token, haveTarget = true;
+        nextIsAnchor = nextIsSkipped = false;
+    }
+    if (!anchor.isEmpty())
+        target += u'#' + anchor;
+    tables_.links.push_back(target);
+    record.link = static_cast<int>(tables_.links.size());
+}
+
+ParaFormat Parser::Resolve(const ParaState& para) const
+{
+    ParaFormat format;
+    format.alignment = para.alignment;
+    format.firstIndent = para.firstIndent;
+    format.leftIndent = para.leftIndent;
+    format.rightIndent = para.rightIndent;
+    if (para.ls > 0) {
+        int levelFormat = 0;
+        if (const auto override = overrides_.find(para.ls); override != overrides_.end()) {
+            for (const ListDefinition& list : lists_) {
+                if (list.id == override->second && !list.levelFormats.empty()) {
+                    const std::size_t level = std::min<std::size_t>(static_cast<std::size_t>(para.ilvl),
+                                                                    list.levelFormats.size() - 1);
+                    levelFormat = list.levelFormats[level];
+                    break;
+                }
+            }
+        }
+        if (levelFormat == kLevelFormatNone)
+            return format;
+        format.numbering = levelFormat == kLevelFormatBullet ? Numbering::Bullet : Numbering::Other;
+        format.numberStyle = StyleOfLevelFormat(levelFormat);
+        format.listKey = para.ls;
+    } else if (para.pnNumbering != Numbering::None) {
+        format.numbering = para.pnNumbering;
+        format.numberStyle = para.pnStyle;
+    }
+    if (format.numbering == Numbering::Bullet)
+        format.numberStyle = NumberStyle::Decimal;
+    return format;
+}
+
+} // namespace
+
+bool LooksLikeRtf(std::string_view bytes)
+{
+    std::size_t i = 0;
+    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+        ++i;
+    return bytes.substr(i, 5) == "{\\rtf";
+}
+
+bool ReadRtf(std::string_view bytes, Sink& sink, Tables& tables)
+{
+    if (!LooksLikeRtf(bytes))
+        return false;
+    std::size_t start = 0;
+    while (bytes[start] != '{')
+        ++start;
+    Parser parser(bytes.substr(start), sink, tables);
+    parser.Run();
+    return true;
+}
+
+bool ReadPlainText(std::string_view bytes, PlainEncoding encoding, Sink& sink)
+{
+    QString text;
+    if (encoding == PlainEncoding::Utf16) {
+        if (bytes.size() % 2 != 0)
+            return false;
+        text.resize(static_cast<qsizetype>(bytes.size() / 2));
+        qFromLittleEndian<char16_t>(bytes.data(), text.size(), text.data());
+        if (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+    } else {
+        AppendDecoded(text, bytes, 1252);
+    }
+    const CharFormat format;
+    const ParaFormat para;
+    QString line;
+    bool content = false;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r' || c == u'\n' || c == 0x2029) {
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
+                ++i;
+            if (!line.isEmpty())
+                sink.Text(line, format);
+            line.clear();
+            sink.EndParagraph(para, format);
+            content = false;
+            continue;
+        }
+        if (c == 0x000B) {
+            line += QChar(0x2028);
+        } else if ((c < 0x20 && c != u'\t') || c == 0xFFFC) {
+            continue;
+        } else if (QChar::isSurrogate(c)) {
+            const bool pair = QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate();
+            if (pair) {
+                line += QChar(c);
+                line += text[++i];
+            } else {
+                line += QChar(0xFFFD);
+            }
+        } else {
+            line += QChar(c);
+        }
+        content = true;
+    }
+    if (content) {
+        sink.Text(line, format);
+        sink.EndParagraph(para, format);
+    }
+    return true;
+}
+
+} // namespace quill::rtf
