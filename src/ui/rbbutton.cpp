@@ -220,8 +220,7 @@ void TRbButton::MouseEntered()
 {
     TRbCustomControl::MouseEntered();
     SetHot(true);
-    SetFadeStep(&TRbButton::FadeInStep);
-    StartFadeTimer();
+    StartFade(&TRbButton::FadeInStep);
 }
 
 void TRbButton::MouseLeft()
@@ -230,8 +229,7 @@ void TRbButton::MouseLeft()
     if (down_)
         return;
     SetHot(false);
-    SetFadeStep(&TRbButton::FadeOutStep);
-    StartFadeTimer();
+    StartFade(&TRbButton::FadeOutStep);
 }
 
 void TRbButton::LeftButtonDown()
@@ -239,8 +237,7 @@ void TRbButton::LeftButtonDown()
     TRbCustomControl::LeftButtonDown();
     SetHot(true);
     SetPressed(true);
-    SetFadeStep(&TRbButton::FadeInStep);
-    StartFadeTimer();
+    StartFade(&TRbButton::FadeInStep);
 }
 
 void TRbButton::LeftButtonUp()

@@ -97,8 +97,7 @@ void TRbCheckBox::MouseEntered()
 {
     TRbCustomControl::MouseEntered();
     SetHot(true);
-    SetFadeStep(&TRbCheckBox::FadeInStep);
-    StartFadeTimer();
+    StartFade(&TRbCheckBox::FadeInStep);
 }
 
 void TRbCheckBox::MouseLeft()
@@ -106,16 +105,14 @@ void TRbCheckBox::MouseLeft()
     TRbCustomControl::MouseLeft();
     SetHot(false);
     SetPressed(false);
-    SetFadeStep(&TRbCheckBox::FadeOutStep);
-    StartFadeTimer();
+    StartFade(&TRbCheckBox::FadeOutStep);
 }
 
 void TRbCheckBox::LeftButtonDown()
 {
     TRbCustomControl::LeftButtonDown();
     SetPressed(true);
-    SetFadeStep(&TRbCheckBox::FadeInStep);
-    StartFadeTimer();
+    StartFade(&TRbCheckBox::FadeInStep);
 }
 
 void TRbCheckBox::LeftButtonUp()
@@ -123,8 +120,7 @@ void TRbCheckBox::LeftButtonUp()
     if (!Pressed())
         return;
     SetPressed(false);
-    SetFadeStep(&TRbCheckBox::FadeInStep);
-    StartFadeTimer();
+    StartFade(&TRbCheckBox::FadeInStep);
 }
 
 QImage TRbCheckBox::RenderImage()

@@ -104,6 +104,12 @@ protected:
     void SetFadeStep(FadeStepFunction step) { fadeStep_ = step; }
     void StartFadeTimer();
     void StopFadeTimer();
+    // Installs the step and (re)starts the timer.
+    void StartFade(FadeStepFunction step)
+    {
+        SetFadeStep(step);
+        StartFadeTimer();
+    }
     void SetHot(bool value) { hot_ = value; }
     void SetPressed(bool value) { pressed_ = value; }
     // The colour of the parent: a styled parent's Color, else its window colour.
