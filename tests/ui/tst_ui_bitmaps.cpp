@@ -35,6 +35,9 @@ private Q_SLOTS:
     void textFormatFlags();
     void measuringEmptyTextGivesOneLine();
     void prefixesAreProcessed();
+    void textPlacement_data();
+    void textPlacement();
+    void longTextEndsInEllipsisInsideItsRectangle();
     void roundedBoxCorners();
     void frameSpreadsAcrossTheEdge();
     void transparentPixelsFollowTheOriginalPicture();
@@ -271,6 +274,84 @@ void TestBitmaps::prefixesAreProcessed()
     font.setPixelSize(13);
     QCOMPARE(MeasureText(font, QStringLiteral("&Save"), DT_SINGLELINE).width(),
              MeasureText(font, QStringLiteral("Save"), DT_SINGLELINE).width());
+}
+
+namespace {
+
+// The bounding box of the pixels that are not white.
+QRect InkBounds(const QImage& image)
+{
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (PixelAt(image, x, y) != clWhite)
+                bounds = bounds.united(QRect(x, y, 1, 1));
+    return bounds;
+}
+
+QImage TextImage(const QString& text, const QRect& rect, unsigned flags)
+{
+    QImage image = Filled(200, 60, clWhite);
+    QPainter painter(&image);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(14);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    QRect r = rect;
+    DrawText(painter, text, r, flags);
+    return image;
+}
+
+} // namespace
+
+void TestBitmaps::textPlacement_data()
+{
+    QTest::addColumn<unsigned>("flags");
+    QTest::addColumn<int>("horizontal");  // -1 left, 0 centred, 1 right
+    QTest::addColumn<int>("vertical");    // -1 top, 0 centred, 1 bottom
+    QTest::newRow("top left") << (DT_SINGLELINE) << -1 << -1;
+    QTest::newRow("centred") << (DT_SINGLELINE | DT_CENTER | DT_VCENTER) << 0 << 0;
+    QTest::newRow("bottom right") << (DT_SINGLELINE | DT_RIGHT | DT_BOTTOM) << 1 << 1;
+    QTest::newRow("vertical centring needs a single line") << unsigned(DT_VCENTER) << -1 << -1;
+}
+
+void TestBitmaps::textPlacement()
+{
+    QFETCH(unsigned, flags);
+    QFETCH(int, horizontal);
+    QFETCH(int, vertical);
+    const QRect rect(20, 5, 160, 50);
+    const QRect ink = InkBounds(TextImage(QStringLiteral("Mm"), rect, flags));
+    QVERIFY(rect.contains(ink));
+    const int left = ink.left() - rect.left();
+    const int right = rect.right() - ink.right();
+    const int top = ink.top() - rect.top();
+    const int bottom = rect.bottom() - ink.bottom();
+    if (horizontal < 0)
+        QVERIFY(left <= 3);
+    else if (horizontal > 0)
+        QVERIFY(right <= 3);
+    else
+        QVERIFY(std::abs(left - right) <= 3);
+    if (vertical < 0)
+        QVERIFY(top <= 6);
+    else if (vertical > 0)
+        QVERIFY(bottom <= 6);
+    else
+        QVERIFY(std::abs(top - bottom) <= 4);
+}
+
+void TestBitmaps::longTextEndsInEllipsisInsideItsRectangle()
+{
+    const QString text = QStringLiteral("A caption far too long for its rectangle");
+    const QRect rect(10, 10, 80, 20);
+    const QImage clipped = TextImage(text, rect, DT_SINGLELINE);
+    QVERIFY(rect.contains(InkBounds(clipped)));
+    const QImage ellipsis = TextImage(text, rect, DT_SINGLELINE | DT_END_ELLIPSIS);
+    QVERIFY(rect.contains(InkBounds(ellipsis)));
+    QVERIFY(ellipsis != clipped);
+    // Nothing is drawn at all when only measuring.
+    QCOMPARE(InkBounds(TextImage(text, rect, DT_SINGLELINE | DT_CALCRECT)), QRect());
 }
 
 void TestBitmaps::roundedBoxCorners()
