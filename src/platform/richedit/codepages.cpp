@@ -160,6 +160,8 @@ struct CodePageEncoder::Impl {
 CodePageEncoder::CodePageEncoder(int codePage) : codePage_(codePage == 0 ? 1252 : codePage)
 {
     impl_ = std::make_unique<Impl>();
+    if (codePage_ == kAsciiOnly)
+        return;
     if (const ByteTable* table = SingleByteTable(codePage_)) {
         for (int i = 0xFF; i >= 0x80; --i)
             if ((*table)[i] != 0xFFFD)
@@ -186,12 +188,12 @@ std::string_view CodePageEncoder::Encode(char16_t ch)
     if (impl_->encoder.isValid() && (ch < 0xD800 || ch > 0xDFFF)) {
         const QChar q(ch);
         const QByteArray encoded = impl_->encoder.encode(QStringView(&q, 1));
+        const bool failed = impl_->encoder.hasError();
         impl_->encoder.resetState();
         const QString back = impl_->decoder.decode(encoded);
         impl_->decoder.resetState();
-        if (!impl_->encoder.hasError() && back.size() == 1 && back[0] == q)
+        if (!failed && back.size() == 1 && back[0] == q)
             bytes = encoded.toStdString();
-        impl_->encoder = QStringEncoder(ConverterName(codePage_)); // clears the error state
     }
     return impl_->known.emplace(ch, std::move(bytes)).first->second;
 }

@@ -32,6 +32,9 @@ const std::array<char16_t, 256>& Windows1252();
 // Encodes characters into one code page, reporting the ones it cannot hold exactly.
 class CodePageEncoder {
 public:
+    // A code page of nothing but ASCII: every other character is reported.
+    static constexpr int kAsciiOnly = -1;
+
     explicit CodePageEncoder(int codePage);
     ~CodePageEncoder();
     CodePageEncoder(CodePageEncoder&&) noexcept;

@@ -492,8 +492,7 @@ void Parser::ControlSequence()
                 return;
             }
         }
-        if (word != Word::ku)
-            FlushBytes();
+        FlushBytes();
         if (SkippingFallback())
             return;
         HandleWord(word, hasParam, param);
@@ -916,7 +915,7 @@ int Parser::CurrentCodePage() const
 void Parser::EmitByte(unsigned char byte)
 {
     const int codePage = CurrentCodePage();
-    if (IsDoubleByteCodePage(codePage)) {
+    if (IsDoubleByteCodePage(codePage) && (leadPending_ || byte >= 0x80)) {
         if (!bytes_.empty() && bytesCodePage_ != codePage)
             FlushBytes();
         if (bytes_.empty())
@@ -1191,10 +1190,14 @@ void Parser::FinishFieldInstruction(int field)
         }
         QString token;
         if (rest.front() == u'"') {
-            const qsizetype close = rest.indexOf(u'"', 1);
-            token = rest.mid(1, close < 0 ? -1 : close - 1).toString();
-            token.replace(QStringLiteral("\\\\"), QStringLiteral("\\"));
-            rest = close < 0 ? QStringView() : rest.mid(close + 1);
+            // A quoted argument: \\ and \" stand for a backslash and a quote.
+            qsizetype i = 1;
+            for (; i < rest.size() && rest[i] != u'"'; ++i) {
+                if (rest[i] == u'\\' && i + 1 < rest.size() && (rest[i + 1] == u'\\' || rest[i + 1] == u'"'))
+                    ++i;
+                token += rest[i];
+            }
+            rest = rest.mid(std::min(i + 1, rest.size()));
         } else {
             qsizetype end = 0;
             while (end < rest.size() && !rest[end].isSpace())

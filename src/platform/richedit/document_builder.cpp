@@ -1,0 +1,237 @@
+#include "document_builder.h"
+
+#include "picture_object.h"
+#include "text_format.h"
+
+#include <QColor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextList>
+
+#include <algorithm>
+
+namespace quill::richtext {
+
+namespace {
+
+QColor ToColor(std::uint32_t bgr)
+{
+    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
+                  static_cast<int>((bgr >> 16) & 0xFF));
+}
+
+Qt::Alignment ToQt(rtf::Alignment alignment)
+{
+    switch (alignment) {
+    case rtf::Alignment::Right: return Qt::AlignRight;
+    case rtf::Alignment::Center: return Qt::AlignHCenter;
+    case rtf::Alignment::Justify: return Qt::AlignJustify;
+    case rtf::Alignment::Left: break;
+    }
+    return Qt::AlignLeft;
+}
+
+QTextListFormat::Style ListStyleOf(const rtf::ParaFormat& format)
+{
+    if (format.numbering == rtf::Numbering::Bullet)
+        return QTextListFormat::ListDisc;
+    switch (format.numberStyle) {
+    case rtf::NumberStyle::LowerAlpha: return QTextListFormat::ListLowerAlpha;
+    case rtf::NumberStyle::UpperAlpha: return QTextListFormat::ListUpperAlpha;
+    case rtf::NumberStyle::LowerRoman: return QTextListFormat::ListLowerRoman;
+    case rtf::NumberStyle::UpperRoman: return QTextListFormat::ListUpperRoman;
+    case rtf::NumberStyle::Decimal: break;
+    }
+    return QTextListFormat::ListDecimal;
+}
+
+// Builds into a fresh document of the same defaults, for a paste.
+class ScratchDocument {
+public:
+    explicit ScratchDocument(const QTextDocument& like)
+    {
+        document_.setDefaultFont(like.defaultFont());
+        PictureObjectHandler::Register(&document_);
+    }
+    QTextDocument& get() { return document_; }
+
+private:
+    QTextDocument document_;
+};
+
+template <typename Read>
+bool Load(QTextDocument& document, BuildOptions options, Read read)
+{
+    // Reading happens on a cursor of the emptied document inside one edit block, so the
+    // layout and the listeners see one change.
+    document.clear();
+    PictureObjectHandler::Register(&document);
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    rtf::Tables tables;
+    DocumentBuilder builder(cursor, tables, options);
+    const bool ok = read(builder, tables);
+    cursor.endEditBlock();
+    return ok;
+}
+
+} // namespace
+
+DocumentBuilder::DocumentBuilder(QTextCursor cursor, const rtf::Tables& tables, BuildOptions options)
+    : cursor_(std::move(cursor)), tables_(tables), options_(options)
+{
+}
+
+void DocumentBuilder::StartParagraph()
+{
+    if (!paragraphEnded_)
+        return;
+    cursor_.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    paragraphEnded_ = false;
+}
+
+void DocumentBuilder::Text(QStringView text, const rtf::CharFormat& format)
+{
+    StartParagraph();
+    cursor_.insertText(text.toString(), CharFormatOf(format));
+}
+
+void DocumentBuilder::InsertPicture(rtf::Picture&& picture, const rtf::CharFormat& format)
+{
+    StartParagraph();
+    if (options_.plain)
+        return;
+    cursor_.insertText(QString(QChar::ObjectReplacementCharacter),
+                       PictureCharFormat(FromRtf(std::move(picture)), CharFormatOf(format)));
+}
+
+void DocumentBuilder::EndParagraph(const rtf::ParaFormat& format, const rtf::CharFormat& mark)
+{
+    StartParagraph();
+    if (options_.plain) {
+        cursor_.setBlockFormat(QTextBlockFormat());
+        cursor_.setBlockCharFormat(QTextCharFormat());
+    } else {
+        cursor_.setBlockFormat(BlockFormatOf(format, options_.advancedTypography));
+        cursor_.setBlockCharFormat(CharFormatOf(mark));
+        JoinList(format);
+    }
+    paragraphEnded_ = true;
+}
+
+void DocumentBuilder::JoinList(const rtf::ParaFormat& format)
+{
+    if (format.numbering == rtf::Numbering::None) {
+        list_ = nullptr;
+        return;
+    }
+    const bool continues = list_ && listFormat_.numbering == format.numbering &&
+                           listFormat_.numberStyle == format.numberStyle && listFormat_.listKey == format.listKey;
+    if (continues) {
+        list_->add(cursor_.block());
+        return;
+    }
+    QTextListFormat listFormat;
+    listFormat.setStyle(ListStyleOf(format));
+    listFormat.setIndent(0);
+    list_ = cursor_.createList(listFormat);
+    listFormat_ = format;
+}
+
+const QTextCharFormat& DocumentBuilder::CharFormatOf(const rtf::CharFormat& source)
+{
+    if (cached_ && cachedSource_ == source)
+        return cachedFormat_;
+    cached_ = true;
+    cachedSource_ = source;
+    QTextCharFormat& format = cachedFormat_;
+    format = QTextCharFormat();
+    if (options_.plain)
+        return format;
+    if (const rtf::Font* font = tables_.FindFont(source.font)) {
+        if (!font->family.isEmpty())
+            format.setFontFamilies(QStringList{font->family});
+        format.setProperty(FaceNameProperty, font->face);
+        format.setProperty(CharsetProperty, font->charset);
+        format.setProperty(PitchProperty, static_cast<int>(font->pitch));
+        format.setProperty(FontFamilyClassProperty, static_cast<int>(font->familyClass));
+        if (font->pitch == rtf::Pitch::Fixed)
+            format.setFontFixedPitch(true);
+    }
+    format.setFontPointSize(source.halfPoints / 2.0);
+    format.setFontWeight(source.bold ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(source.italic);
+    format.setFontUnderline(source.underline);
+    format.setFontStrikeOut(source.strike);
+    if (source.color != rtf::kAutoColor)
+        format.setForeground(ToColor(source.color));
+    if (source.background != rtf::kAutoColor)
+        format.setBackground(ToColor(source.background));
+    if (source.link > 0) {
+        format.setAnchor(true);
+        format.setAnchorHref(tables_.LinkTarget(source.link));
+    }
+    return format;
+}
+
+void ApplyIndents(QTextBlockFormat& format, int firstIndent, int leftIndent, int rightIndent, bool listItem)
+{
+    auto set = [&format](int property, int twips) {
+        if (twips != 0)
+            format.setProperty(property, twips);
+        else
+            format.clearProperty(property);
+    };
+    set(FirstIndentProperty, firstIndent);
+    set(LeftIndentProperty, leftIndent);
+    set(RightIndentProperty, rightIndent);
+    const double left = std::max(0, leftIndent) / kTwipsPerUnit;
+    format.setLeftMargin(left);
+    format.setRightMargin(std::max(0, rightIndent) / kTwipsPerUnit);
+    format.setTextIndent(listItem ? 0.0 : std::max(firstIndent / kTwipsPerUnit, -left));
+}
+
+QTextBlockFormat BlockFormatOf(const rtf::ParaFormat& source, bool advancedTypography)
+{
+    QTextBlockFormat format;
+    if (source.alignment == rtf::Alignment::Justify && !advancedTypography) {
+        format.setAlignment(Qt::AlignLeft);
+        format.setProperty(LogicalAlignmentProperty, static_cast<int>(rtf::Alignment::Justify));
+    } else {
+        format.setAlignment(ToQt(source.alignment));
+    }
+    ApplyIndents(format, source.firstIndent, source.leftIndent, source.rightIndent,
+                 source.numbering != rtf::Numbering::None);
+    return format;
+}
+
+bool LoadRtf(QTextDocument& document, std::string_view bytes, BuildOptions options)
+{
+    if (!rtf::LooksLikeRtf(bytes))
+        return false;
+    return Load(document, options,
+                [bytes](DocumentBuilder& builder, rtf::Tables& tables) { return rtf::ReadRtf(bytes, builder, tables); });
+}
+
+bool LoadPlainText(QTextDocument& document, std::string_view bytes, rtf::PlainEncoding encoding,
+                   BuildOptions options)
+{
+    if (encoding == rtf::PlainEncoding::Utf16 && bytes.size() % 2 != 0)
+        return false;
+    options.plain = true;
+    return Load(document, options, [bytes, encoding](DocumentBuilder& builder, rtf::Tables&) {
+        return rtf::ReadPlainText(bytes, encoding, builder);
+    });
+}
+
+bool InsertRtf(QTextCursor& cursor, std::string_view bytes, BuildOptions options)
+{
+    if (!rtf::LooksLikeRtf(bytes) || !cursor.document())
+        return false;
+    ScratchDocument scratch(*cursor.document());
+    LoadRtf(scratch.get(), bytes, options);
+    cursor.insertFragment(QTextDocumentFragment(&scratch.get()));
+    return true;
+}
+
+} // namespace quill::richtext

@@ -1,0 +1,68 @@
+#pragma once
+
+// Builds a QTextDocument from what the RTF reader (or the plain-text reader) reports.
+
+#include "rtf_format.h"
+#include "rtf_reader.h"
+
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
+#include <QTextCursor>
+
+#include <string_view>
+
+class QTextDocument;
+class QTextList;
+
+namespace quill::richtext {
+
+struct BuildOptions {
+    bool plain = false;              // text only, in the document's default format
+    bool advancedTypography = true;  // justified paragraphs shown justified
+};
+
+class DocumentBuilder : public rtf::Sink {
+public:
+    DocumentBuilder(QTextCursor cursor, const rtf::Tables& tables, BuildOptions options);
+
+    bool WantsPictureData() const override { return !options_.plain; }
+    void Text(QStringView text, const rtf::CharFormat& format) override;
+    void InsertPicture(rtf::Picture&& picture, const rtf::CharFormat& format) override;
+    void EndParagraph(const rtf::ParaFormat& format, const rtf::CharFormat& mark) override;
+
+private:
+    void StartParagraph();
+    const QTextCharFormat& CharFormatOf(const rtf::CharFormat& format);
+    void JoinList(const rtf::ParaFormat& format);
+
+    QTextCursor cursor_;
+    const rtf::Tables& tables_;
+    const BuildOptions options_;
+    bool paragraphEnded_ = false;
+
+    bool cached_ = false;
+    rtf::CharFormat cachedSource_;
+    QTextCharFormat cachedFormat_;
+
+    QTextList* list_ = nullptr; // the list the previous paragraph belongs to
+    rtf::ParaFormat listFormat_;
+};
+
+// The block format of a paragraph: alignment, indents in twips and the margins derived from them.
+QTextBlockFormat BlockFormatOf(const rtf::ParaFormat& format, bool advancedTypography);
+
+// Sets the margins Qt lays out with from indents in twips; list items draw their bullet in
+// the hanging space, so their first line is not indented.
+void ApplyIndents(QTextBlockFormat& format, int firstIndent, int leftIndent, int rightIndent, bool listItem);
+
+// Replaces the document's whole content. Returns false, leaving the document as it was, when
+// the bytes are not RTF (or, for plain text, not text in that encoding).
+bool LoadRtf(QTextDocument& document, std::string_view bytes, BuildOptions options);
+bool LoadPlainText(QTextDocument& document, std::string_view bytes, rtf::PlainEncoding encoding,
+                   BuildOptions options);
+
+// Inserts an RTF document at the cursor, replacing its selection, as a paste does. Returns
+// false, changing nothing, when the bytes are not RTF.
+bool InsertRtf(QTextCursor& cursor, std::string_view bytes, BuildOptions options);
+
+} // namespace quill::richtext
