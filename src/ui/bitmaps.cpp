@@ -261,24 +261,32 @@ void DrawFocusRect(QImage& bitmap, const QRect& rect)
 }
 
 TransparentBitmap::TransparentBitmap(const QImage& picture)
-    : image_(AsRgb888(picture))
+    : image_(AsRgb888(picture.hasAlphaChannel() ? picture.convertToFormat(QImage::Format_ARGB32) : picture))
 {
     if (image_.isNull())
         return;
+    alpha_.resize(static_cast<std::size_t>(image_.width()) * image_.height());
+    if (picture.hasAlphaChannel()) {
+        const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < argb.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+            for (int x = 0; x < argb.width(); ++x)
+                alpha_[static_cast<std::size_t>(y) * image_.width() + x] = static_cast<std::uint8_t>(qAlpha(line[x]));
+        }
+        return;
+    }
     const std::uint8_t* key = image_.constScanLine(image_.height() - 1);
-    opaque_.resize(static_cast<std::size_t>(image_.width()) * image_.height());
     for (int y = 0; y < image_.height(); ++y) {
         const std::uint8_t* p = image_.constScanLine(y);
         for (int x = 0; x < image_.width(); ++x, p += 3)
-            opaque_[static_cast<std::size_t>(y) * image_.width() + x] = !(p[0] == key[0] && p[1] == key[1] && p[2] == key[2]);
+            alpha_[static_cast<std::size_t>(y) * image_.width() + x] =
+                (p[0] == key[0] && p[1] == key[1] && p[2] == key[2]) ? 0 : 255;
     }
 }
 
 bool TransparentBitmap::IsTransparentAt(int x, int y) const
 {
-    if (!image_.rect().contains(x, y))
-        return true;
-    return !opaque_[static_cast<std::size_t>(y) * image_.width() + x];
+    return !image_.rect().contains(x, y) || AlphaAt(x, y) == 0;
 }
 
 void TransparentBitmap::Tint(TColor color)
@@ -294,11 +302,11 @@ void TransparentBitmap::Draw(QImage& target, int x, int y) const
         std::uint8_t* t = target.scanLine(ty) + 3 * area.left();
         const std::uint8_t* s = image_.constScanLine(ty - y) + 3 * (area.left() - x);
         for (int tx = area.left(); tx <= area.right(); ++tx, t += 3, s += 3) {
-            if (IsTransparentAt(tx - x, ty - y))
+            const int a = AlphaAt(tx - x, ty - y);
+            if (a == 0)
                 continue;
-            t[0] = s[0];
-            t[1] = s[1];
-            t[2] = s[2];
+            for (int c = 0; c < 3; ++c)
+                t[c] = static_cast<std::uint8_t>((s[c] * a + t[c] * (255 - a) + 127) / 255);
         }
     }
 }
@@ -311,8 +319,7 @@ void TransparentBitmap::Draw(QPainter& painter, int x, int y) const
     for (int py = 0; py < masked.height(); ++py) {
         auto* line = reinterpret_cast<QRgb*>(masked.scanLine(py));
         for (int px = 0; px < masked.width(); ++px)
-            if (IsTransparentAt(px, py))
-                line[px] = qRgba(0, 0, 0, 0);
+            line[px] = qRgba(qRed(line[px]), qGreen(line[px]), qBlue(line[px]), AlphaAt(px, py));
     }
     painter.drawImage(x, y, masked);
 }

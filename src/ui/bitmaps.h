@@ -51,6 +51,8 @@ void DrawFocusRect(QImage& bitmap, const QRect& rect);
 // A picture drawn without the pixels of its transparent colour, the colour its bottom-left
 // pixel has when the picture is given. Which pixels are transparent is settled then, so
 // tinting the picture afterwards never makes a visible pixel vanish.
+// A picture drawn over another. A picture with an alpha channel is blended by it; one
+// without takes the colour of its bottom-left pixel as transparent.
 class TransparentBitmap {
 public:
     TransparentBitmap() = default;
@@ -67,8 +69,10 @@ public:
     void Draw(QPainter& painter, int x, int y) const;
 
 private:
+    std::uint8_t AlphaAt(int x, int y) const { return alpha_[static_cast<std::size_t>(y) * image_.width() + x]; }
+
     QImage image_;
-    std::vector<std::uint8_t> opaque_;
+    std::vector<std::uint8_t> alpha_; // 0 transparent to 255 opaque, per pixel
 };
 
 } // namespace quill

@@ -66,7 +66,11 @@ TRbButton::TRbButton(QWidget* parent)
 
 void TRbButton::SetGlyph(const QImage& glyph)
 {
-    glyph_ = glyph.isNull() ? QImage() : glyph.convertToFormat(QImage::Format_RGB888);
+    // A picture with an alpha channel keeps it; others use the bottom-left pixel's colour.
+    if (glyph.isNull())
+        glyph_ = QImage();
+    else
+        glyph_ = glyph.convertToFormat(glyph.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB888);
     update();
 }
 

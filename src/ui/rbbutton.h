@@ -37,7 +37,8 @@ public:
     int ModalResult() const { return modalResult_; }
     void SetModalResult(int value) { modalResult_ = value; }
 
-    // The picture beside the caption; the colour of its bottom-left pixel is transparent.
+    // The picture beside the caption, blended by its alpha channel when it has one; in a
+    // picture without, the colour of its bottom-left pixel is transparent.
     const QImage& Glyph() const { return glyph_; }
     void SetGlyph(const QImage& glyph);
     int Spacing() const { return spacing_; }

@@ -51,6 +51,7 @@ private Q_SLOTS:
     void modalResultEndsTheDialog();
     void clickHandlerCanKeepTheDialogOpen();
     void pictureWithoutCaptionIsCentred();
+    void pictureWithAlphaIsBlended();
     void disabledPictureIsLiftedGrey();
     void gradientsAreBuiltOnlyOnColourSizeOrTypeChanges();
 };
@@ -290,6 +291,28 @@ void TestButton::pictureWithoutCaptionIsCentred()
     QVERIFY(PixelAt(image, 45, 4) != clRed);
     QVERIFY(PixelAt(image, 29, 3) != clRed);
     QVERIFY(PixelAt(image, 29, 19) != RGBColor(255, 0, 255));  // transparent corner
+}
+
+void TestButton::pictureWithAlphaIsBlended()
+{
+    TRbButton button;
+    QImage glyph(16, 16, QImage::Format_ARGB32);
+    glyph.fill(QColor(255, 0, 0, 255));
+    glyph.setPixelColor(0, 0, QColor(0, 0, 0, 0));      // transparent
+    glyph.setPixelColor(1, 0, QColor(0, 0, 255, 128));  // half over the button
+    button.SetGlyph(glyph);
+    const QImage bare = [] {
+        TRbButton plain;
+        return plain.RenderImage();
+    }();
+    const QImage image = button.RenderImage();
+    QCOMPARE(PixelAt(image, 29, 4), PixelAt(bare, 29, 4));
+    const TColor under = PixelAt(bare, 30, 4);
+    QCOMPARE(PixelAt(image, 30, 4), RGBColor((RedOf(under) * 127 + 127) / 255, (GreenOf(under) * 127 + 127) / 255,
+                                             (255 * 128 + BlueOf(under) * 127 + 127) / 255));
+    QCOMPARE(PixelAt(image, 31, 4), clRed);
+    // The bottom-left pixel of a picture with alpha is no transparent key.
+    QCOMPARE(PixelAt(image, 29, 19), clRed);
 }
 
 void TestButton::disabledPictureIsLiftedGrey()
