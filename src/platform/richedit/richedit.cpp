@@ -395,6 +395,11 @@ int RichEdit::FindText(const QString& text, int from, int to, FindOptions option
     return -1;
 }
 
+FindDialog* RichEdit::ExistingFindDialog() const
+{
+    return findDialog_;
+}
+
 FindDialog* RichEdit::ShowFindDialog(const QString& text)
 {
     if (!findDialog_)

@@ -178,7 +178,7 @@ public:
     // The modeless find dialog, made on first use and kept; seeded with `text` when it is
     // not empty (its first 255 characters), else it keeps the text of the previous search.
     FindDialog* ShowFindDialog(const QString& text);
-    FindDialog* ExistingFindDialog() const { return findDialog_; }
+    FindDialog* ExistingFindDialog() const;
 
     // Renders the characters [from, to) that fit into `area` (twips) on the painter's device
     // and returns the first that did not fit, `to` when all did, -1 on failure.

@@ -1,0 +1,110 @@
+// text and search: the entries' plain text, as the program's search sees it.
+#include "command.h"
+#include "journal.h"
+
+#include "platform/richedit/plain_text.h"
+
+#include <cstdio>
+#include <optional>
+#include <stdexcept>
+
+namespace quill::tool {
+
+namespace {
+
+std::string_view Body(JournalTable& journal, MemoryStream& buffer)
+{
+    buffer.clear();
+    journal.journalEntry.SaveToStream(buffer);
+    return buffer.bytes();
+}
+
+void WriteOut(const std::string& bytes)
+{
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
+        throw std::runtime_error("Cannot write to standard output");
+}
+
+// The date line and the plain text, every paragraph followed by "\n".
+void AppendEntry(std::string& out, double date, std::string_view body)
+{
+    out += FormatIsoDate(DecodeEntryDate(date));
+    out += '\n';
+    const QString text = BodyPlainText(body);
+    if (!text.isEmpty()) {
+        out += text.toStdString();
+        out += '\n';
+    }
+}
+
+int Text(const std::vector<std::string>& args)
+{
+    if (args.empty() || args.size() > 2)
+        throw UsageError{"expects JOURNAL [DATE]"};
+    const std::optional<double> day =
+        args.size() == 2 ? std::optional<double>(ParseDateArgument(args[1])) : std::nullopt;
+    JournalTable journal(args[0]);
+    journal.Open();
+    MemoryStream buffer;
+    std::string out;
+    if (day) {
+        if (journal.table.IsEmpty() || !journal.table.FindKey(*day))
+            throw std::runtime_error("No entry for " + args[1]);
+        AppendEntry(out, *day, Body(journal, buffer));
+    } else {
+        for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
+            AppendEntry(out, journal.journalDate.AsDateTime(), Body(journal, buffer));
+            if (out.size() > (1u << 20)) {
+                WriteOut(out);
+                out.clear();
+            }
+        }
+    }
+    WriteOut(out);
+    return 0;
+}
+
+int Search(const std::vector<std::string>& args)
+{
+    if (args.size() < 2)
+        throw UsageError{"expects JOURNAL TEXT [--from DATE] [--to DATE]"};
+    std::optional<double> from;
+    std::optional<double> to;
+    for (std::size_t i = 2; i < args.size(); i += 2) {
+        if (i + 1 >= args.size())
+            throw UsageError{"missing the date after " + args[i]};
+        if (args[i] == "--from")
+            from = ParseDateArgument(args[i + 1]);
+        else if (args[i] == "--to")
+            to = ParseDateArgument(args[i + 1]);
+        else
+            throw UsageError{"unknown option " + args[i]};
+    }
+    const BodySearch search(QString::fromStdString(args[1]));
+    JournalTable journal(args[0]);
+    journal.Open();
+    MemoryStream buffer;
+    std::string out;
+    for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
+        const double date = journal.journalDate.AsDateTime();
+        // Both ends of the range count, compared as the search window compares them.
+        if ((from && *from > date) || (to && *to < date))
+            continue;
+        if (search.Matches(Body(journal, buffer))) {
+            out += FormatIsoDate(DecodeEntryDate(date));
+            out += '\n';
+        }
+    }
+    WriteOut(out);
+    return 0;
+}
+
+const bool registered =
+    RegisterCommand({"text", "JOURNAL [DATE]",
+                     "each entry's date and plain text (or that day's only), in date order", Text}) &&
+    RegisterCommand({"search", "JOURNAL TEXT [--from DATE] [--to DATE]",
+                     "the dates of the entries whose text contains TEXT, ignoring case", Search});
+
+} // namespace
+
+} // namespace quill::tool
