@@ -36,6 +36,7 @@ struct Decoding {
 // The libjpeg calls, which may leave by longjmp: no object with a destructor lives here.
 void Decode(Decoding& d)
 {
+    jpeg_create_decompress(&d.info);
     jpeg_mem_src(&d.info, d.data, d.size);
     jpeg_read_header(&d.info, TRUE);
     const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
@@ -87,7 +88,6 @@ QImage DecodeJpeg(QByteArrayView bytes)
     d.errors.base.emit_message = OnMessage;
     d.data = reinterpret_cast<const unsigned char*>(bytes.data());
     d.size = static_cast<unsigned long>(bytes.size());
-    jpeg_create_decompress(&d.info);
     const bool ok = Guarded(d) && !d.tooBig;
     const int code = d.tooBig ? static_cast<int>(JERR_IMAGE_TOO_BIG) : d.errors.base.msg_code;
     jpeg_destroy_decompress(&d.info);

@@ -1,6 +1,7 @@
 // Page rendering: ranges laid out into rectangles given in twips, printing to PDF.
 #include "support.h"
 
+#include "platform/pictures/picture.h"
 #include "platform/richedit/richedit.h"
 
 #include <QPainter>
@@ -88,6 +89,7 @@ private Q_SLOTS:
     void emptyAndInvalidRanges();
     void pageWithNothingThatFitsStillMovesOn();
     void emptyDocumentPrintsOnePage();
+    void picturesAreDrawnAtTheirSize();
 };
 
 void PageRenderTest::textOfTwoAndAHalfPagesPrintsOnThree()
@@ -232,6 +234,39 @@ void PageRenderTest::emptyDocumentPrintsOnePage()
     RichEdit edit;
     edit.Print(printer, QStringLiteral("My Journal Entry For 01 January 2020"));
     QCOMPARE(PdfPages(path), 1);
+}
+
+void PageRenderTest::picturesAreDrawnAtTheirSize()
+{
+    QImage red(4, 3, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QByteArray emf(88, '\0');
+    emf[0] = 1;
+    emf.replace(40, 4, " EMF");
+    const std::string rtf = "{\\rtf1{\\pict\\pngblip\\picw4\\pich3\\picwgoal720\\pichgoal360 " +
+                            EncodePng(red).toHex().toStdString() + "}{\\pict\\emfblip\\picwgoal1440\\pichgoal720 " +
+                            emf.toHex().toStdString() + "}}";
+    RichEdit edit;
+    edit.StreamIn(rtf, sfRichText);
+    QImage page = Page(300, 200);
+    QPainter painter(&page);
+    QCOMPARE(edit.FormatRange(&painter, QRect(0, 0, 4000, 2000), 0, -1, true), 2);
+    painter.end();
+    QRect bitmap;
+    QRect frame;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            if (page.pixel(x, y) == qRgb(255, 0, 0))
+                bitmap |= QRect(x, y, 1, 1);
+            if (page.pixel(x, y) == qRgb(0x80, 0x80, 0x80))
+                frame |= QRect(x, y, 1, 1);
+        }
+    }
+    QCOMPARE(bitmap.size(), QSize(48, 24));      // half an inch by a quarter
+    QCOMPARE(frame.size(), QSize(96, 48));       // one inch by half an inch
+    QCOMPARE(frame.left(), bitmap.right() + 1);  // side by side on one line
+    QCOMPARE(frame.bottom(), bitmap.bottom());   // on the same base line
+    QCOMPARE(page.pixel(frame.center()), qRgb(0xF0, 0xF0, 0xF0));
 }
 
 QTEST_MAIN(PageRenderTest)
