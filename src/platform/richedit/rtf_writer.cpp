@@ -41,7 +41,6 @@ struct RunFormat {
     bool strike = false;
     int color = 0;
     int background = 0;
-    friend bool operator==(const RunFormat&, const RunFormat&) = default;
 };
 
 struct ParaProps {
