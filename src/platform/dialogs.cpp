@@ -1,5 +1,6 @@
 #include "platform/dialogs.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -202,6 +203,12 @@ void ShowError(QWidget* parent, const QString& text)
 void ShowInformation(QWidget* parent, const QString& text)
 {
     CurrentDialogs().ShowMessage(parent, MessageKind::Information, QStringLiteral("Information"), text);
+}
+
+void ShowApplicationError(const QString& text)
+{
+    CurrentDialogs().ShowMessage(QApplication::activeWindow(), MessageKind::Error,
+                                 QGuiApplication::applicationDisplayName(), text);
 }
 
 } // namespace quill

@@ -71,5 +71,7 @@ std::unique_ptr<Dialogs> MakeStandardDialogs();
 // Shorthands for the two boxes the program shows: "Error" and "Information".
 void ShowError(QWidget* parent, const QString& text);
 void ShowInformation(QWidget* parent, const QString& text);
+// The application's general error report: a box titled with the application's title.
+void ShowApplicationError(const QString& text);
 
 } // namespace quill
