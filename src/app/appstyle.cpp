@@ -1,0 +1,80 @@
+#include "app/appstyle.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QSvgRenderer>
+
+static void InitQuillmereResources()
+{
+    Q_INIT_RESOURCE(quillmere);
+}
+
+namespace quill {
+
+QFont PixelFont(const QString& face, int pixels, bool bold)
+{
+    QFont font(face);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void ApplyButtonLook(TRbButton& button)
+{
+    TRbControlColors& c = button.Colors();
+    c.SetDefaultFrom(clWhite);
+    c.SetDefaultTo(RGBColor(175, 190, 209));
+    c.SetOverFrom(clWhite);
+    c.SetOverTo(RGBColor(118, 148, 190));
+    c.SetClickedFrom(RGBColor(214, 207, 198));
+    c.SetClickedTo(RGBColor(247, 243, 235));
+    c.SetHotTrack(clBlue);
+    c.SetBorderColor(clGray);
+    c.SetTextShadow(clWhite);
+    button.SetFadeSpeed(fsMedium);
+    button.SetShowFocusRect(false);
+    button.SetHotTrack(false);
+    button.SetGradientBorder(false);
+    button.SetGradientType(gtVertical);
+    button.SetFontColor(clBlack);
+    button.setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+}
+
+void ApplyDialogPanelLook(TRbPanel& panel, const QString& caption)
+{
+    panel.setFocusPolicy(Qt::NoFocus);
+    panel.BeginLoad();
+    panel.SetCaption(caption);
+    panel.SetCaptionPosition(cpTopCenter);
+    panel.setFont(PixelFont(QStringLiteral("Arial"), 19, true));
+    panel.SetFontColor(clBlack);
+    panel.SetTextShadow(true);
+    panel.SetTextShadowColor(clWhite);
+    panel.SetColor(clWhite);
+    panel.SetGradient(false);
+    panel.SetCornerWidth(25);
+    panel.SetBorderWidth(7);
+    panel.SetBorderColor(clSilver);
+    panel.SetOuterColor(clSilver);
+    panel.SetAntialiased(true);
+    panel.EndLoad();
+}
+
+QImage ProgramPicture(const QString& alias, int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QSvgRenderer renderer(alias);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    return image;
+}
+
+void InitProgramResources()
+{
+    InitQuillmereResources();
+    // The layouts name the classic dialog face; Liberation Sans stands in for it here.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+}
+
+} // namespace quill

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "ui/rbbutton.h"
+#include "ui/rbpanel.h"
+
+#include <QFont>
+#include <QImage>
+#include <QString>
+
+namespace quill {
+
+// The looks the program's windows share.
+
+// A font of a pixel height, as the window layouts give their fonts.
+QFont PixelFont(const QString& face, int pixels, bool bold = false);
+
+// The colour set every styled button of the main window and of its dialogs shares.
+void ApplyButtonLook(TRbButton& button);
+
+// The white, silver-framed panel that fills each small dialog, with its caption at the top.
+// It never takes the keyboard focus.
+void ApplyDialogPanelLook(TRbPanel& panel, const QString& caption);
+
+// A 16 x 16 picture of the program (":/buttons/ok", ":/icons/imagelist/04", ...).
+QImage ProgramPicture(const QString& alias, int size = 16);
+
+// Makes the program's pictures available; call once before the first window is made.
+void InitProgramResources();
+
+} // namespace quill

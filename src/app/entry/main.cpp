@@ -1,0 +1,17 @@
+// Quillmere: a diary with one rich-text entry for each day.
+#include "app/application.h"
+#include "app/program.h"
+#include "app/tfrmmain.h"
+
+int main(int argc, char** argv)
+{
+    quill::QuillmereApplication app(argc, argv);
+    quill::Program program;
+    app.OnTermination([] {
+        if (quill::frmMain && !quill::frmMain->Closed())
+            quill::frmMain->close();
+    });
+    const int result = program.Run();
+    program.DestroyWindows();
+    return result;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "storage/memtable.h"
+
+class QWidget;
+
+namespace quill {
+
+class RichEdit;
+
+// The journal: one row per day whose text was ever stored, ordered by date, each holding
+// the day's RTF document.
+struct JournalFields {
+    Field& JournalDate;
+    Field& JournalEntry;
+};
+
+JournalFields DeclareJournalFields(MemTable& table);
+
+// The open step: the file beside the program, created empty when missing, change logging
+// off. Fails with the table's failure.
+void OpenJournal(MemTable& table);
+
+// Shows the entry of `date` in the editor: its body when there is a row, an empty editor
+// otherwise. A journal without any row leaves the editor exactly as it is. Fails with
+// "Failed to Load Stream" when a body reads neither as RTF nor as 8-bit text.
+void LoadEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, double date);
+
+// Stores the editor's document under `date`: edits that day's row or inserts one. A failed
+// insert or update is cancelled and shown in an error box, and the editor stays modified
+// so that the next save tries again; a failing lookup goes to the caller.
+void SaveEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, double date, QWidget* parent);
+
+} // namespace quill

@@ -1,0 +1,77 @@
+#include "app/program.h"
+
+#include "app/appstyle.h"
+#include "app/tfrmcalendar.h"
+#include "app/tfrmlogin.h"
+#include "app/tfrmmain.h"
+#include "app/tfrmsettings.h"
+#include "editor/tdllform.h"
+#include "editor/tfrmemoticons.h"
+#include "platform/dialogs.h"
+#include "search/tfrmdbsearch.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace quill {
+
+namespace {
+
+template <typename Window>
+Window* Create(std::vector<std::unique_ptr<QWidget>>& windows, Window*& global, QWidget* parent)
+{
+    auto window = std::make_unique<Window>(parent);
+    global = window.get();
+    windows.push_back(std::move(window));
+    return global;
+}
+
+// Closes a table before its window goes, so that a file that cannot be written is
+// reported instead of passing unnoticed.
+void CloseTable(MemTable& table)
+{
+    try {
+        table.Close();
+    } catch (const std::exception& e) {
+        ShowApplicationError(QString::fromUtf8(e.what()));
+    }
+}
+
+} // namespace
+
+Program::Program()
+{
+    InitProgramResources();
+    TfrmMain* main = Create(windows_, frmMain, nullptr);
+    Create(windows_, frmLogin, nullptr);
+    Create(windows_, frmEmoticons, main);
+    Create(windows_, DLLForm, main);
+    Create(windows_, frmCalendar, main);
+    Create(windows_, frmSettings, main);
+    Create(windows_, frmDBSearch, main);
+}
+
+Program::~Program()
+{
+    DestroyWindows();
+}
+
+int Program::Run()
+{
+    QTimer::singleShot(0, frmMain, [] { frmMain->show(); });
+    return QApplication::exec();
+}
+
+void Program::DestroyWindows()
+{
+    while (!windows_.empty()) {
+        QWidget* window = windows_.back().get();
+        if (window == frmLogin)
+            CloseTable(frmLogin->tblPassword);
+        else if (window == frmMain)
+            CloseTable(frmMain->tblJournal);
+        windows_.pop_back();
+    }
+}
+
+} // namespace quill

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+#include <vector>
+
+namespace quill {
+
+// The windows of a run: created in their fixed order at start (the journal opens with the
+// main window, the settings table with the login window), destroyed in the reverse order at
+// the end, each table writing its file as it closes.
+class Program {
+public:
+    Program();
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Shows the main window as the event loop starts and runs the loop until the main
+    // window has closed.
+    int Run();
+
+    // Destroys the windows now (the destructor does it otherwise). A table that cannot be
+    // written is reported.
+    void DestroyWindows();
+
+private:
+    std::vector<std::unique_ptr<QWidget>> windows_;
+};
+
+} // namespace quill

@@ -1,0 +1,76 @@
+#include "app/tfrmcalendar.h"
+
+#include "app/appstyle.h"
+#include "app/tfrmmain.h"
+#include "platform/regional.h"
+
+#include <QLabel>
+#include <QLocale>
+
+namespace quill {
+
+TfrmCalendar* frmCalendar = nullptr;
+
+TfrmCalendar::TfrmCalendar(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setWindowTitle(QStringLiteral("Calendar"));
+    setFixedSize(280, 274);
+
+    RbPanel8 = new TRbPanel(this);
+    RbPanel8->setGeometry(0, 0, 280, 274);
+    ApplyDialogPanelLook(*RbPanel8, QStringLiteral("Calendar"));
+
+    MonthCalendar1 = new QCalendarWidget(RbPanel8);
+    MonthCalendar1->setGeometry(24, 40, 233, 163);
+    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::ISOWeekNumbers);
+    MonthCalendar1->setFirstDayOfWeek(QLocale().firstDayOfWeek());
+    MonthCalendar1->setFont(PixelFont(QStringLiteral("Arial"), 11));
+    MonthCalendar1->setGridVisible(false);
+    connect(MonthCalendar1, &QCalendarWidget::clicked, this, &TfrmCalendar::MonthCalendar1Click);
+    connect(MonthCalendar1, &QCalendarWidget::activated, this, &TfrmCalendar::btnOKClick);
+
+    btnOK = new TRbButton(RbPanel8);
+    btnOK->setGeometry(104, 218, 75, 25);
+    btnOK->SetCaption(QStringLiteral("OK"));
+    ApplyButtonLook(*btnOK);
+    btnOK->SetGlyph(ProgramPicture(QStringLiteral(":/buttons/ok")));
+    connect(btnOK, &TRbButton::OnClick, this, &TfrmCalendar::btnOKClick);
+
+    auto* hint = new QLabel(QStringLiteral("Select a date to enable OK button"), RbPanel8);
+    hint->setGeometry(64, 248, 161, 14);
+    hint->setFont(PixelFont(QStringLiteral("Arial"), 11));
+    hint->setStyleSheet(QStringLiteral("color: black; background: transparent;"));
+}
+
+TfrmCalendar::~TfrmCalendar()
+{
+    if (frmCalendar == this)
+        frmCalendar = nullptr;
+}
+
+void TfrmCalendar::showEvent(QShowEvent* event)
+{
+    if (QWidget* main = parentWidget() ? parentWidget()->window() : nullptr)
+        move(main->geometry().center() - rect().center());
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
+void TfrmCalendar::FormActivate()
+{
+    btnOK->setEnabled(false);
+    if (frmMain)
+        MonthCalendar1->setSelectedDate(ToQDate(frmMain->CurrentDate()));
+}
+
+void TfrmCalendar::MonthCalendar1Click()
+{
+    btnOK->setEnabled(true);
+}
+
+void TfrmCalendar::btnOKClick()
+{
+    accept();
+}
+
+} // namespace quill

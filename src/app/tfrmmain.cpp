@@ -1,0 +1,640 @@
+#include "app/tfrmmain.h"
+
+#include "app/appstyle.h"
+#include "app/settingsstore.h"
+#include "app/tfrmcalendar.h"
+#include "app/tfrmlogin.h"
+#include "app/tfrmsettings.h"
+#include "platform/datadir.h"
+#include "platform/dialogs.h"
+#include "platform/regional.h"
+#include "platform/waitcursor.h"
+#include "search/tfrmdbsearch.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QScreen>
+#include <QWindow>
+
+namespace quill {
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+QString What(const std::exception& e)
+{
+    return QString::fromUtf8(e.what());
+}
+
+QString FontSettingsPath()
+{
+    return DataDirectory() + QStringLiteral("FontSettings.Ini");
+}
+
+} // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window)
+{
+    setWindowTitle(QStringLiteral("Quillmere"));
+    setWindowIcon(QIcon(QStringLiteral(":/app/quillmere")));
+    setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
+    resize(770, 565);
+
+    for (int i = 0; i < 32; ++i)
+        ImageList1.Add(ProgramPicture(QStringLiteral(":/icons/imagelist/%1").arg(i, 2, 10, QLatin1Char('0'))));
+
+    BuildHeader();
+    BuildToolbar();
+    BuildEditor();
+    BuildBottomBar();
+    BuildPopupMenu();
+    LayoutPanels();
+
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &TfrmMain::FocusWindowChanged);
+    FormCreate();
+}
+
+TfrmMain::~TfrmMain()
+{
+    if (frmMain == this)
+        frmMain = nullptr;
+}
+
+// ---------------------------------------------------------------------------
+// Layout
+
+void TfrmMain::BuildHeader()
+{
+    RbPanel1 = new TRbPanel(this);
+    RbPanel1->setFocusPolicy(Qt::NoFocus); // a click on a frame leaves the focus where it is
+    RbPanel1->BeginLoad();
+    RbPanel1->SetAntialiased(false);
+    RbPanel1->SetGradient(true);
+    RbPanel1->SetGradientType(gtDoubleVert);
+    RbPanel1->SetDefaultFrom(RGBColor(16, 132, 208));
+    RbPanel1->SetDefaultTo(RGBColor(113, 184, 255));
+    RbPanel1->SetColor(RGBColor(223, 223, 227));
+    RbPanel1->SetBorderWidth(1);
+    RbPanel1->SetBorderColor(clGray);
+    RbPanel1->SetOuterColor(clBtnFace);
+    RbPanel1->SetCornerWidth(0);
+    RbPanel1->SetCaptionPosition(cpMiddleCenter);
+    RbPanel1->setFont(PixelFont(QStringLiteral("Arial"), 29, true));
+    RbPanel1->SetFontColor(clWhite);
+    RbPanel1->SetTextShadow(false);
+    RbPanel1->SetCaption(QStringLiteral("Quillmere"));
+    RbPanel1->EndLoad();
+
+    Image1 = new QLabel(RbPanel1);
+    Image1->setGeometry(25, 7, 32, 32);
+    Image1->setAttribute(Qt::WA_TranslucentBackground);
+    Image1->setPixmap(QPixmap::fromImage(ProgramPicture(QStringLiteral(":/app/quillmere"), 32)));
+
+    btnHeaderFont = new TRbButton(RbPanel1);
+    btnHeaderFont->setGeometry(715, 10, 25, 25);
+    btnHeaderFont->SetCaption(QStringLiteral("..."));
+    ApplyButtonLook(*btnHeaderFont);
+    btnHeaderFont->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
+    btnHeaderFont->setToolTip(QStringLiteral("Change Header Font.."));
+    connect(btnHeaderFont, &TRbButton::OnClick, this, &TfrmMain::btnHeaderFontClick);
+}
+
+QToolButton* TfrmMain::AddToolButton(int x, const QString& hint, int image, void (TfrmMain::*handler)())
+{
+    auto* button = new QToolButton(ToolBar1);
+    button->setGeometry(x, 0, 23, 23);
+    button->setAutoRaise(true);
+    button->setIconSize(QSize(16, 16));
+    button->setIcon(QIcon(QPixmap::fromImage(ImageList1.Image(image))));
+    button->setToolTip(hint);
+    button->setFocusPolicy(Qt::NoFocus);
+    connect(button, &QToolButton::clicked, this, handler);
+    return button;
+}
+
+void TfrmMain::BuildToolbar()
+{
+    RbPanel8 = new TRbPanel(this);
+    RbPanel8->setFocusPolicy(Qt::NoFocus); // a click on a frame leaves the focus where it is
+    RbPanel8->BeginLoad();
+    RbPanel8->SetColor(clWhite);
+    RbPanel8->SetGradient(false);
+    RbPanel8->SetCornerWidth(25);
+    RbPanel8->SetBorderWidth(3);
+    RbPanel8->SetBorderColor(clSilver);
+    RbPanel8->SetOuterColor(clSilver);
+    RbPanel8->SetAntialiased(true);
+    RbPanel8->SetShowCaption(false);
+    RbPanel8->EndLoad();
+
+    ToolBar1 = new QWidget(RbPanel8);
+    ToolBar1->setGeometry(10, 10, 631, 23);
+    btnNoteBookOpen = AddToolButton(0, QStringLiteral("Import..."), 26, &TfrmMain::btnNoteBookOpenClick);
+    btnNoteBookSaveAs = AddToolButton(23, QStringLiteral("Export..."), 21, &TfrmMain::btnNoteBookSaveAsClick);
+    ToolButton13 = AddToolButton(46, QStringLiteral("Print..."), 13, &TfrmMain::ToolButton13Click);
+    btnBold = AddToolButton(77, QStringLiteral("Bold"), 4, &TfrmMain::btnBoldClick);
+    btnItalic = AddToolButton(100, QStringLiteral("Italic"), 5, &TfrmMain::btnItalicClick);
+    btnUnderline = AddToolButton(123, QStringLiteral("Underline"), 6, &TfrmMain::btnUnderlineClick);
+    btnLeft = AddToolButton(154, QStringLiteral("Align Left"), 7, &TfrmMain::btnLeftClick);
+    btnCenter = AddToolButton(177, QStringLiteral("Align Center"), 8, &TfrmMain::btnCenterClick);
+    btnRight = AddToolButton(200, QStringLiteral("Align Right"), 9, &TfrmMain::btnRightClick);
+    btnJustify = AddToolButton(223, QString(), 31, &TfrmMain::btnJustifyClick);
+    btnCut = AddToolButton(254, QStringLiteral("Cut"), 10, &TfrmMain::btnCutClick);
+    btnCopy = AddToolButton(277, QStringLiteral("Copy"), 11, &TfrmMain::btnCopyClick);
+    btnPaste = AddToolButton(300, QStringLiteral("Paste"), 12, &TfrmMain::btnPasteClick);
+    btnFind = AddToolButton(331, QStringLiteral("Find Text..."), 27, &TfrmMain::btnFindClick);
+    btnDBSearch = AddToolButton(354, QStringLiteral("Full Database Text Search..."), 28, &TfrmMain::btnDBSearchClick);
+    btnFont = AddToolButton(377, QStringLiteral("Font..."), 15, &TfrmMain::btnFontClick);
+    btnBullet = AddToolButton(400, QStringLiteral("Bullets"), 14, &TfrmMain::btnBulletClick);
+    btnUndo = AddToolButton(431, QStringLiteral("Undo"), 17, &TfrmMain::btnUndoClick);
+    btnRedo = AddToolButton(454, QStringLiteral("Redo"), 16, &TfrmMain::btnRedoClick);
+    btnNoteBookFillColour = AddToolButton(485, QStringLiteral("Highlight Colour..."), 23, &TfrmMain::btnNoteBookFillColourClick);
+    btnNoteBookFontColour = AddToolButton(508, QStringLiteral("Font Colour..."), 22, &TfrmMain::btnNoteBookFontColourClick);
+    btnInsertChar = AddToolButton(539, QStringLiteral("Insert Special Characters..."), 25, &TfrmMain::btnInsertCharClick);
+    btnInsertEmoticon = AddToolButton(562, QStringLiteral("Insert Emoticon..."), 24, &TfrmMain::btnInsertEmoticonClick);
+    btnInsertPicture = AddToolButton(585, QStringLiteral("Insert Picture..."), 29, &TfrmMain::btnInsertPictureClick);
+    btnInsertLink = AddToolButton(608, QStringLiteral("Insert Link..."), 30, &TfrmMain::btnInsertLinkClick);
+    // The style and paragraph buttons show the selection's state as pressed.
+    for (QToolButton* b : {btnBold, btnItalic, btnUnderline, btnLeft, btnCenter, btnRight, btnJustify, btnBullet})
+        b->setCheckable(true);
+}
+
+void TfrmMain::BuildEditor()
+{
+    RbPanel5 = new TRbPanel(this);
+    RbPanel5->setFocusPolicy(Qt::NoFocus); // a click on a frame leaves the focus where it is
+    RbPanel5->BeginLoad();
+    RbPanel5->SetColor(clWhite);
+    RbPanel5->SetGradient(false);
+    RbPanel5->SetCornerWidth(0);
+    RbPanel5->SetBorderWidth(7);
+    RbPanel5->SetBorderColor(clSilver);
+    RbPanel5->SetOuterColor(clSilver);
+    RbPanel5->SetAntialiased(true);
+    RbPanel5->SetShowCaption(false);
+    RbPanel5->EndLoad();
+
+    Editor = new RichEdit(RbPanel5);
+    Editor->setFrameShape(QFrame::NoFrame);
+    Editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Editor->setLineWrapMode(QTextEdit::WidgetWidth);
+    Editor->setTabChangesFocus(false);
+    QPalette palette = Editor->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    Editor->setPalette(palette);
+    const QFont base = PixelFont(QStringLiteral("Arial"), 15);
+    Editor->setFont(base);
+    Editor->document()->setDefaultFont(base);
+    Editor->SetAutoURLDetect(true);
+    Editor->SetStreamFormat(sfRichText);
+    Editor->SetStreamMode(smUnicode);
+    connect(Editor, &RichEdit::OnChange, this, &TfrmMain::EditorChange);
+    connect(Editor, &RichEdit::OnSelectionChange, this, &TfrmMain::EditorSelectionChange);
+    connect(Editor, &RichEdit::OnURLClick, this, &TfrmMain::EditorURLClick);
+    connect(Editor, &RichEdit::OnMouseDown, this, &TfrmMain::EditorMouseDown);
+}
+
+TRbButton* TfrmMain::AddBarButton(int x, int width, const QString& caption, const QString& picture, int spacing,
+                                  void (TfrmMain::*handler)())
+{
+    auto* button = new TRbButton(RbPanel3);
+    button->setGeometry(x, 10, width, 25);
+    button->SetCaption(caption);
+    ApplyButtonLook(*button);
+    if (!picture.isEmpty())
+        button->SetGlyph(ProgramPicture(picture));
+    button->SetSpacing(spacing);
+    connect(button, &TRbButton::OnClick, this, handler);
+    return button;
+}
+
+void TfrmMain::BuildBottomBar()
+{
+    RbPanel3 = new TRbPanel(this);
+    RbPanel3->setFocusPolicy(Qt::NoFocus); // a click on a frame leaves the focus where it is
+    RbPanel3->BeginLoad();
+    RbPanel3->SetAntialiased(false);
+    RbPanel3->SetGradient(true);
+    RbPanel3->SetGradientType(gtDoubleVert);
+    RbPanel3->SetDefaultFrom(RGBColor(0, 159, 0));
+    RbPanel3->SetDefaultTo(RGBColor(3, 199, 82));
+    RbPanel3->SetColor(RGBColor(223, 223, 227));
+    RbPanel3->SetBorderWidth(1);
+    RbPanel3->SetBorderColor(clGray);
+    RbPanel3->SetOuterColor(clBtnFace);
+    RbPanel3->SetCornerWidth(0);
+    RbPanel3->SetShowCaption(false);
+    RbPanel3->EndLoad();
+
+    btnPrevious = AddBarButton(19, 75, QStringLiteral("Previous"), QStringLiteral(":/buttons/previous"), 5, &TfrmMain::btnPreviousClick);
+    btnToday = AddBarButton(107, 75, QStringLiteral("Today"), QStringLiteral(":/buttons/today"), 10, &TfrmMain::btnTodayClick);
+    btnNext = AddBarButton(195, 75, QStringLiteral("Next"), QStringLiteral(":/buttons/next"), 10, &TfrmMain::btnNextClick);
+    btnNext->SetLayout(blGlyphRight);
+    btnCalendar = AddBarButton(395, 75, QStringLiteral("Calendar"), QStringLiteral(":/buttons/calendar"), 5, &TfrmMain::btnCalendarClick);
+    btnSettings = AddBarButton(499, 25, QStringLiteral("..."), QString(), 5, &TfrmMain::btnSettingsClick);
+    btnSettings->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
+    btnSettings->setToolTip(QStringLiteral("Settings..."));
+    btnExit = AddBarButton(659, 75, QStringLiteral("Exit"), QStringLiteral(":/buttons/exit"), 10, &TfrmMain::btnExitClick);
+}
+
+void TfrmMain::BuildPopupMenu()
+{
+    PopupMenu1 = new TStyledMenu(&ImageList1, this);
+    auto bind = [this](QAction* action, void (TfrmMain::*handler)()) {
+        // The shortcuts act while the editor has the keyboard focus.
+        action->setShortcutContext(Qt::WidgetShortcut);
+        Editor->addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    Cut1 = bind(PopupMenu1->AddItem(QStringLiteral("Cut"), QKeySequence(QStringLiteral("Ctrl+X")), 10), &TfrmMain::btnCutClick);
+    Copy1 = bind(PopupMenu1->AddItem(QStringLiteral("Copy"), QKeySequence(QStringLiteral("Ctrl+C")), 11), &TfrmMain::btnCopyClick);
+    Paste1 = bind(PopupMenu1->AddItem(QStringLiteral("Paste"), QKeySequence(QStringLiteral("Ctrl+V")), 12), &TfrmMain::btnPasteClick);
+    PopupMenu1->AddSeparator(QStringLiteral("Text Selection"));
+    SelectAll1 = bind(PopupMenu1->AddItem(QStringLiteral("Select All"), QKeySequence(QStringLiteral("Ctrl+A"))), &TfrmMain::SelectAll1Click);
+    PopupMenu1->AddSeparator(QStringLiteral("Text Deletion"));
+    ClearSelection1 = bind(PopupMenu1->AddItem(QStringLiteral("Clear Selection"), QKeySequence(QStringLiteral("Ctrl+D")), 19),
+                           &TfrmMain::ClearSelection1Click);
+    ClearAll1 = bind(PopupMenu1->AddItem(QStringLiteral("Clear All"), QKeySequence(), 19), &TfrmMain::ClearAll1Click);
+    PopupMenu1->AddSeparator(QStringLiteral("Text Formatting"));
+    Formatting1 = PopupMenu1->AddSubMenu(QStringLiteral("Formatting"));
+    Bold1 = bind(Formatting1->AddItem(QStringLiteral("Bold"), QKeySequence(QStringLiteral("Ctrl+B")), 4), &TfrmMain::btnBoldClick);
+    Italic1 = bind(Formatting1->AddItem(QStringLiteral("Italic"), QKeySequence(QStringLiteral("Ctrl+I")), 5), &TfrmMain::btnItalicClick);
+    Underline1 = bind(Formatting1->AddItem(QStringLiteral("Underline"), QKeySequence(QStringLiteral("Ctrl+U")), 6),
+                      &TfrmMain::btnUnderlineClick);
+    for (QAction* a : {Bold1, Italic1, Underline1})
+        a->setCheckable(true);
+}
+
+void TfrmMain::LayoutPanels()
+{
+    const int w = width();
+    const int h = height();
+    RbPanel1->setGeometry(0, 0, w, 45);
+    RbPanel8->setGeometry(0, 45, w, 44);
+    RbPanel3->setGeometry(0, h - 45, w, 45);
+    RbPanel5->setGeometry(0, 89, w, std::max(0, h - 89 - 45));
+    Editor->setGeometry(8, 8, std::max(0, RbPanel5->width() - 16), std::max(0, RbPanel5->height() - 16));
+    FormResize();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayoutPanels();
+}
+
+void TfrmMain::FormResize()
+{
+    const int W = frameGeometry().width();
+    ToolBar1->move((W - 643) / 2, 10);
+    btnHeaderFont->move(W - 50, 10);
+    btnExit->move(W - 100, 10);
+}
+
+// ---------------------------------------------------------------------------
+// Life cycle
+
+void TfrmMain::FormCreate()
+{
+    Editor->SetAdvancedTypography(true);
+    try {
+        OpenJournal(tblJournal);
+    } catch (const std::exception& e) {
+        ShowError(this, What(e));
+    }
+}
+
+void TfrmMain::setVisible(bool visible)
+{
+    // The first showing runs before the window appears: a refused password ends the run
+    // without it ever being shown.
+    if (visible && !shownOnce_ && !closed_) {
+        shownOnce_ = true;
+        if (!FormShow())
+            return;
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        QWidget::setVisible(true);
+        // The start size is the outer size, frame included, once the frame is known.
+        const QSize frame = frameGeometry().size() - size();
+        resize(770 - frame.width(), 565 - frame.height());
+        return;
+    }
+    QWidget::setVisible(visible);
+}
+
+bool TfrmMain::FormShow()
+{
+    // Point A: the password gate.
+    frmLogin->exec();
+    if (!loginPassed_) {
+        FormClose();
+        return false;
+    }
+    try {
+        SetCurrentDate(Today());
+        LoadEntry();
+        // Point B: an empty day takes the default font of the settings.
+        if (Editor->TextLength() == 0)
+            ApplyDefaultFont();
+    } catch (const std::exception& e) {
+        ShowApplicationError(What(e));
+    }
+    Editor->setFocus();
+    return true;
+}
+
+void TfrmMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || closed_)
+        return;
+    // Activation counts once after start-up and on each return from the search window,
+    // not when a modal dialog or another program hands the focus back.
+    const bool fromSearch = frmDBSearch && lastOtherWindow_ && lastOtherWindow_ == frmDBSearch->windowHandle();
+    if (!activatedOnce_ || fromSearch) {
+        activatedOnce_ = true;
+        FormActivate();
+    }
+}
+
+void TfrmMain::FocusWindowChanged(QWindow* window)
+{
+    if (window && window != windowHandle())
+        lastOtherWindow_ = window;
+}
+
+void TfrmMain::FormActivate()
+{
+    // Point C: the font settings are read again.
+    try {
+        LoadFontSettings();
+    } catch (const std::exception& e) {
+        ShowApplicationError(What(e));
+    }
+    Editor->setFocus();
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TfrmMain::FormClose()
+{
+    if (closing_)
+        return;
+    closing_ = true;
+    {
+        WaitCursor wait;
+        try {
+            if (Editor->Modified())
+                SaveEntry();
+            QCoreApplication::processEvents();
+        } catch (const std::exception& e) {
+            ShowApplicationError(What(e));
+        }
+        // Point D. A run left at the password prompt never read the font settings, so it
+        // leaves the stored ones alone.
+        if (fontSettingsLoaded_) {
+            try {
+                SaveFontSettings();
+            } catch (const std::exception& e) {
+                ShowApplicationError(What(e));
+            }
+        }
+    }
+    closed_ = true;
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void TfrmMain::SetCurrentDate(double date)
+{
+    currentDate_ = date;
+    RbPanel1->SetCaption(FormatLongDay(date));
+}
+
+// ---------------------------------------------------------------------------
+// Journal and settings
+
+void TfrmMain::LoadEntry()
+{
+    quill::LoadEntry(tblJournal, journalFields, *Editor, CurrentDate());
+}
+
+void TfrmMain::SaveEntry()
+{
+    quill::SaveEntry(tblJournal, journalFields, *Editor, CurrentDate(), this);
+}
+
+void TfrmMain::ApplyDefaultFont()
+{
+    const auto stored = StoredDefaultFont(frmLogin->tblPassword, frmLogin->fields);
+    if (!stored)
+        return;
+    Editor->SelAttributes().SetName(stored->face);
+    Editor->SelAttributes().SetSize(stored->size);
+    Editor->SelAttributes().SetColor(stored->color);
+    Editor->SetModified(false);
+}
+
+void TfrmMain::LoadFontSettings()
+{
+    const FontSettings settings = ReadFontSettings(FontSettingsPath());
+    QFont header = RbPanel1->font();
+    header.setFamily(settings.name);
+    RbPanel1->setFont(header);
+    headerCharset_ = settings.charset;
+    frmSettings->chkSkip->SetChecked(settings.skip);
+    fontSettingsLoaded_ = true;
+}
+
+void TfrmMain::SaveFontSettings()
+{
+    WriteFontSettings(FontSettingsPath(), {RbPanel1->font().family(), headerCharset_, frmSettings->chkSkip->Checked()});
+}
+
+// ---------------------------------------------------------------------------
+// Day navigation
+
+void TfrmMain::NavigateFrame(Move move)
+{
+    if (move == Move::Calendar)
+        frmCalendar->exec();
+    WaitCursor wait;
+    QString failure;
+    try {
+        if (Editor->Modified())
+            SaveEntry();
+        const bool skip = frmSettings->chkSkip->Checked();
+        switch (move) {
+        case Move::Previous:
+            SetCurrentDate(CurrentDate() - 1);
+            if (skip)
+                SetCurrentDate(FindPreviousEntryDate());
+            break;
+        case Move::Next:
+            SetCurrentDate(CurrentDate() + 1);
+            if (skip)
+                SetCurrentDate(FindNextEntryDate());
+            break;
+        case Move::Today:
+            SetCurrentDate(Today());
+            break;
+        case Move::Calendar:
+            SetCurrentDate(FromQDate(frmCalendar->MonthCalendar1->selectedDate()));
+            break;
+        }
+        LoadEntry();
+    } catch (const std::exception& e) {
+        failure = What(e);
+    }
+    try {
+        if (Editor->TextLength() == 0)
+            ApplyDefaultFont();
+    } catch (const std::exception& e) {
+        if (failure.isEmpty())
+            failure = What(e);
+    }
+    if (!failure.isEmpty())
+        ShowApplicationError(failure);
+}
+
+double TfrmMain::FindPreviousEntryDate()
+{
+    try {
+        const double D = CurrentDate();
+        tblJournal.First();
+        if (tblJournal.IsEmpty())
+            return D;
+        const double first = tblJournalJournalDate.AsDateTime();
+        if (first > D)
+            return D;
+        tblJournal.Last();
+        const double last = tblJournalJournalDate.AsDateTime();
+        if (last < D)
+            return last;
+        // Day by day back to the latest entry. A row stored with a time of day is never
+        // found by a whole-day lookup, so the walk also stops at the first row's day.
+        while (CurrentDate() >= first) {
+            if (tblJournal.FindKey(CurrentDate()))
+                return CurrentDate();
+            SetCurrentDate(CurrentDate() - 1);
+        }
+        return D;
+    } catch (const std::exception& e) {
+        ShowError(this, What(e));
+        return CurrentDate();
+    }
+}
+
+double TfrmMain::FindNextEntryDate()
+{
+    try {
+        const double D = CurrentDate();
+        if (tblJournal.IsEmpty())
+            return D;
+        tblJournal.First();
+        const double first = tblJournalJournalDate.AsDateTime();
+        if (first > D)
+            return first;
+        tblJournal.Last();
+        const double last = tblJournalJournalDate.AsDateTime();
+        if (last < D)
+            return D;
+        while (CurrentDate() <= last) {
+            if (tblJournal.FindKey(CurrentDate()))
+                return CurrentDate();
+            SetCurrentDate(CurrentDate() + 1);
+        }
+        return D;
+    } catch (const std::exception& e) {
+        ShowError(this, What(e));
+        return CurrentDate();
+    }
+}
+
+void TfrmMain::ShowDate(double date)
+{
+    if (Editor->Modified())
+        SaveEntry();
+    SetCurrentDate(date);
+    LoadEntry();
+}
+
+void TfrmMain::btnPreviousClick()
+{
+    NavigateFrame(Move::Previous);
+}
+
+void TfrmMain::btnNextClick()
+{
+    NavigateFrame(Move::Next);
+}
+
+void TfrmMain::btnTodayClick()
+{
+    NavigateFrame(Move::Today);
+}
+
+void TfrmMain::btnCalendarClick()
+{
+    NavigateFrame(Move::Calendar);
+}
+
+// ---------------------------------------------------------------------------
+// Window handlers
+
+void TfrmMain::btnHeaderFontClick()
+{
+    FontChoice choice{RbPanel1->font(), ColorToRGB(RbPanel1->FontColor()), headerCharset_};
+    if (!CurrentDialogs().ChooseFont(this, choice))
+        return;
+    RbPanel1->setFont(choice.font);
+    RbPanel1->SetFontColor(choice.color);
+    headerCharset_ = choice.charset;
+    try {
+        SaveFontSettings();
+    } catch (const std::exception& e) {
+        ShowApplicationError(What(e));
+    }
+}
+
+void TfrmMain::EditorMouseDown(Qt::MouseButton button, const QPoint& position)
+{
+    if (button == Qt::RightButton)
+        PopupMenu1->popup(Editor->viewport()->mapToGlobal(position));
+}
+
+void TfrmMain::btnDBSearchClick()
+{
+    frmDBSearch->show();
+    frmDBSearch->raise();
+    frmDBSearch->activateWindow();
+}
+
+void TfrmMain::btnSettingsClick()
+{
+    try {
+        MemTable& settings = frmLogin->tblPassword;
+        if (settings.IsEmpty())
+            settings.Insert();
+        else
+            settings.Edit();
+        frmSettings->exec();
+    } catch (const std::exception& e) {
+        ShowError(this, What(e));
+    }
+}
+
+void TfrmMain::btnExitClick()
+{
+    close();
+}
+
+} // namespace quill

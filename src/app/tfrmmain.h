@@ -1,0 +1,170 @@
+#pragma once
+
+#include "app/journalstore.h"
+#include "platform/richedit/find_dialog.h"
+#include "platform/richedit/richedit.h"
+#include "storage/memtable.h"
+#include "ui/imagelist.h"
+#include "ui/menudrawing.h"
+#include "ui/rbbutton.h"
+#include "ui/rbpanel.h"
+
+#include <QLabel>
+#include <QPointer>
+#include <QToolButton>
+#include <QWidget>
+
+#include <optional>
+
+class QWindow;
+
+namespace quill {
+
+// The main window: the header with the current day, the formatting toolbar, the editor
+// holding the day's entry, and the bottom bar with the day buttons. It owns the journal.
+class TfrmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // The journal table and its fields.
+    MemTable tblJournal{"tblJournal"};
+    JournalFields journalFields{DeclareJournalFields(tblJournal)};
+    Field& tblJournalJournalDate = journalFields.JournalDate;
+    Field& tblJournalJournalEntry = journalFields.JournalEntry;
+
+    TImageList ImageList1;
+
+    // Header.
+    TRbPanel* RbPanel1;
+    QLabel* Image1;
+    TRbButton* btnHeaderFont;
+    // Toolbar.
+    TRbPanel* RbPanel8;
+    QWidget* ToolBar1;
+    QToolButton *btnNoteBookOpen, *btnNoteBookSaveAs, *ToolButton13, *btnBold, *btnItalic, *btnUnderline, *btnLeft,
+        *btnCenter, *btnRight, *btnJustify, *btnCut, *btnCopy, *btnPaste, *btnFind, *btnDBSearch, *btnFont, *btnBullet,
+        *btnUndo, *btnRedo, *btnNoteBookFillColour, *btnNoteBookFontColour, *btnInsertChar, *btnInsertEmoticon,
+        *btnInsertPicture, *btnInsertLink;
+    // Editor.
+    TRbPanel* RbPanel5;
+    RichEdit* Editor;
+    // Bottom bar.
+    TRbPanel* RbPanel3;
+    TRbButton *btnPrevious, *btnToday, *btnNext, *btnCalendar, *btnSettings, *btnExit;
+    // Popup menu.
+    TStyledMenu* PopupMenu1;
+    QAction *Cut1, *Copy1, *Paste1, *SelectAll1, *ClearSelection1, *ClearAll1, *Bold1, *Italic1, *Underline1;
+    TStyledMenu* Formatting1;
+
+    // The day shown; none before the first showing.
+    double CurrentDate() const { return currentDate_.value_or(0); }
+    bool HasCurrentDate() const { return currentDate_.has_value(); }
+    void SetCurrentDate(double date);
+
+    bool LoginPassed() const { return loginPassed_; }
+    void SetLoginPassed(bool passed) { loginPassed_ = passed; }
+
+    // The header font's character set (a font has none of its own here).
+    int HeaderCharset() const { return headerCharset_; }
+
+    // Life cycle. FormShow returns false when the password gate ended the run.
+    void FormCreate();
+    bool FormShow();
+    void FormActivate();
+    void FormClose();
+    bool Closed() const { return closed_; }
+
+    // Journal and settings.
+    void LoadEntry();
+    void SaveEntry();
+    void ApplyDefaultFont();
+    void LoadFontSettings();
+    void SaveFontSettings();
+
+    // Day navigation.
+    double FindPreviousEntryDate();
+    double FindNextEntryDate();
+    void ShowDate(double date);
+    void btnPreviousClick();
+    void btnNextClick();
+    void btnTodayClick();
+    void btnCalendarClick();
+
+    // Window handlers.
+    void FormResize();
+    void btnHeaderFontClick();
+    void EditorMouseDown(Qt::MouseButton button, const QPoint& position);
+    void btnDBSearchClick();
+    void btnSettingsClick();
+    void btnExitClick();
+
+    // Editor commands (their behaviour comes with the editor commands).
+    void btnNoteBookOpenClick() {}
+    void btnNoteBookSaveAsClick() {}
+    void ToolButton13Click() {}
+    void btnBoldClick() {}
+    void btnItalicClick() {}
+    void btnUnderlineClick() {}
+    void btnLeftClick() {}
+    void btnCenterClick() {}
+    void btnRightClick() {}
+    void btnJustifyClick() {}
+    void btnCutClick() {}
+    void btnCopyClick() {}
+    void btnPasteClick() {}
+    void btnFindClick() {}
+    void btnFontClick() {}
+    void btnBulletClick() {}
+    void btnUndoClick() {}
+    void btnRedoClick() {}
+    void btnNoteBookFillColourClick() {}
+    void btnNoteBookFontColourClick() {}
+    void btnInsertCharClick() {}
+    void btnInsertEmoticonClick() {}
+    void btnInsertPictureClick() {}
+    void btnInsertLinkClick() {}
+    void SelectAll1Click() {}
+    void ClearSelection1Click() {}
+    void ClearAll1Click() {}
+    void EditorChange() {}
+    void EditorSelectionChange() {}
+    void EditorURLClick(const QString&, Qt::MouseButton) {}
+
+    void setVisible(bool visible) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    enum class Move { Previous, Next, Today, Calendar };
+    void NavigateFrame(Move move);
+    void BuildHeader();
+    void BuildToolbar();
+    void BuildEditor();
+    void BuildBottomBar();
+    void BuildPopupMenu();
+    void LayoutPanels();
+    QToolButton* AddToolButton(int x, const QString& hint, int image, void (TfrmMain::*handler)());
+    TRbButton* AddBarButton(int x, int width, const QString& caption, const QString& picture, int spacing,
+                            void (TfrmMain::*handler)());
+    void FocusWindowChanged(QWindow* window);
+
+    std::optional<double> currentDate_;
+    bool loginPassed_ = false;
+    int headerCharset_ = 1;
+    bool shownOnce_ = false;
+    bool activatedOnce_ = false;
+    bool fontSettingsLoaded_ = false;
+    bool closing_ = false;
+    bool closed_ = false;
+    QPointer<QWindow> lastOtherWindow_;
+};
+
+extern TfrmMain* frmMain;
+
+} // namespace quill
