@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# The storage bars, measured side by side on this machine: `quillmere-tool list` against
-# `cat` of the same journal, and closing after one change against `cp` of it (and against
-# `cp` followed by `sync`, since the close flushes the new file to disk before renaming it).
-# Usage: bench/storage-bars.sh [BUILD_DIR]   (a Release build; default build-rel)
+# The journal bars, measured side by side on this machine with the 20-year journal:
+# `quillmere-tool list` against `cat` of the same file; closing after one change (the table
+# alone, and the whole program) against `cp` of it and against `cp` followed by `sync`,
+# since a close flushes the new file to disk before renaming it; the program's start-up and
+# a move to the next day.
+# Usage: bench/bars.sh [BUILD_DIR]   (a Release build; default build-rel)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-rel}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_TESTS=OFF >/dev/null
-cmake --build "$build" --target quillmere-tool quillmere-genjournal bench_storage >/dev/null
+cmake --build "$build" --target quillmere-tool quillmere-genjournal bench_storage bench_app >/dev/null
 
 data=$build/bench-data
 journal=$data/journal-20y-pictures.cds
@@ -37,9 +39,16 @@ rm -f "$data/copy.cds"
 close_ms=$("$build/bench/bench_storage" --benchmark_filter='BM_CloseAfterOneChange/1' --benchmark_format=csv 2>/dev/null |
            awk -F, '/BM_CloseAfterOneChange/ {printf "%.1f", $3}')
 
+app=$("$build/bench/bench_app" --benchmark_format=csv 2>/dev/null)
+app_ms() { echo "$app" | awk -F, -v name="$1" 'index($1, name) {printf "%.1f", $3}'; }
+
 echo "journal: $journal ($size bytes)"
 echo "cat:                     $cat_ms ms"
 echo "quillmere-tool list:     $list_ms ms   ($(awk "BEGIN{printf \"%.2f\", $list_ms/$cat_ms}")x cat; bar 3x)"
 echo "cp:                      $cp_ms ms"
 echo "cp + sync:               $cpsync_ms ms"
 echo "close after one change:  $close_ms ms   ($(awk "BEGIN{printf \"%.2f\", $close_ms/$cp_ms}")x cp, $(awk "BEGIN{printf \"%.2f\", $close_ms/$cpsync_ms}")x cp + sync; bar 2x cp)"
+close_app=$(app_ms BM_CloseWithOneChangedEntry)
+echo "program close, one entry: $close_app ms   ($(awk "BEGIN{printf \"%.2f\", $close_app/$cp_ms}")x cp, $(awk "BEGIN{printf \"%.2f\", $close_app/$cpsync_ms}")x cp + sync; bar 2x cp)"
+echo "program start-up:        $(app_ms BM_StartUpUntilTodaysEntryIsShown) ms   (bar 300 ms)"
+echo "next day, entry stored:  $(app_ms BM_NextDayStoringAModifiedEntry) ms   (bar 10 ms)"
