@@ -4,9 +4,12 @@
 
 #include "platform/richedit/plain_text.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 
 namespace quill::tool {
 
@@ -41,16 +44,16 @@ int Text(const std::vector<std::string>& args)
 {
     if (args.empty() || args.size() > 2)
         throw UsageError{"expects JOURNAL [DATE]"};
-    const std::optional<double> day =
-        args.size() == 2 ? std::optional<double>(ParseDateArgument(args[1])) : std::nullopt;
+    const bool oneDay = args.size() == 2;
+    const double day = oneDay ? ParseDateArgument(args[1]) : 0.0;
     JournalTable journal(args[0]);
     journal.Open();
     MemoryStream buffer;
     std::string out;
-    if (day) {
-        if (journal.table.IsEmpty() || !journal.table.FindKey(*day))
+    if (oneDay) {
+        if (journal.table.IsEmpty() || !journal.table.FindKey(day))
             throw std::runtime_error("No entry for " + args[1]);
-        AppendEntry(out, *day, Body(journal, buffer));
+        AppendEntry(out, day, Body(journal, buffer));
     } else {
         for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
             AppendEntry(out, journal.journalDate.AsDateTime(), Body(journal, buffer));
@@ -62,6 +65,30 @@ int Text(const std::vector<std::string>& args)
     }
     WriteOut(out);
     return 0;
+}
+
+struct Candidate {
+    double date;
+    std::string body;
+};
+
+// Searches the bodies on every processor, keeping their order.
+std::vector<char> SearchAll(const BodySearch& search, const std::vector<Candidate>& candidates)
+{
+    std::vector<char> found(candidates.size(), 0);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i; (i = next.fetch_add(1, std::memory_order_relaxed)) < candidates.size();)
+            found[i] = search.Matches(candidates[i].body) ? 1 : 0;
+    };
+    const unsigned helpers = std::clamp(std::thread::hardware_concurrency(), 1u, 16u) - 1;
+    std::vector<std::thread> threads;
+    for (unsigned t = 0; t < helpers && t + 1 < candidates.size(); ++t)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& thread : threads)
+        thread.join();
+    return found;
 }
 
 int Search(const std::vector<std::string>& args)
@@ -83,18 +110,33 @@ int Search(const std::vector<std::string>& args)
     const BodySearch search(QString::fromStdString(args[1]));
     JournalTable journal(args[0]);
     journal.Open();
-    MemoryStream buffer;
     std::string out;
+    std::vector<Candidate> batch;
+    std::size_t batchBytes = 0;
+    auto flush = [&] {
+        const std::vector<char> found = SearchAll(search, batch);
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            if (found[i]) {
+                out += FormatIsoDate(DecodeEntryDate(batch[i].date));
+                out += '\n';
+            }
+        }
+        batch.clear();
+        batchBytes = 0;
+    };
     for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
         const double date = journal.journalDate.AsDateTime();
         // Both ends of the range count, compared as the search window compares them.
         if ((from && *from > date) || (to && *to < date))
             continue;
-        if (search.Matches(Body(journal, buffer))) {
-            out += FormatIsoDate(DecodeEntryDate(date));
-            out += '\n';
-        }
+        MemoryStream body;
+        journal.journalEntry.SaveToStream(body);
+        batchBytes += body.size();
+        batch.push_back({date, body.takeBytes()});
+        if (batchBytes > (64u << 20))
+            flush();
     }
+    flush();
     WriteOut(out);
     return 0;
 }

@@ -53,6 +53,8 @@ ByteTable MakeWindows1252()
     return table;
 }
 
+} // namespace
+
 // Tables of single-byte pages, made once from the platform's converter.
 const ByteTable* SingleByteTable(int codePage)
 {
@@ -80,8 +82,6 @@ const ByteTable* SingleByteTable(int codePage)
     }
     return slot.get();
 }
-
-} // namespace
 
 const ByteTable& Windows1252()
 {

@@ -26,6 +26,10 @@ void AppendDecoded(QString& out, std::string_view bytes, int codePage);
 // The character of one byte in a single-byte code page (windows-1252 for double-byte pages).
 char16_t DecodeByte(unsigned char byte, int codePage);
 
+// The characters of the bytes of a single-byte code page (unknown pages read as
+// windows-1252); nullptr for double-byte pages.
+const std::array<char16_t, 256>* SingleByteTable(int codePage);
+
 // windows-1252, the system's 8-bit code page, as a table.
 const std::array<char16_t, 256>& Windows1252();
 

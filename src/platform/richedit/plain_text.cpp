@@ -37,20 +37,63 @@ QString PlainTextSink::TakeText()
 
 QString BodyPlainText(std::string_view body)
 {
+    QString text;
+    text.reserve(static_cast<qsizetype>(std::min<std::size_t>(body.size(), 1u << 16)));
+    if (rtf::ReadRtfPlainText(body, text))
+        return text;
     PlainTextSink sink;
-    rtf::Tables tables;
-    if (!rtf::ReadRtf(body, sink, tables))
-        rtf::ReadPlainText(body, rtf::PlainEncoding::Windows1252, sink);
+    rtf::ReadPlainText(body, rtf::PlainEncoding::Windows1252, sink);
     return sink.TakeText();
 }
 
-BodySearch::BodySearch(const QString& text) : matcher_(text, Qt::CaseInsensitive) {}
+namespace {
+
+char16_t Fold(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    return QChar::toCaseFolded(c);
+}
+
+} // namespace
+
+BodySearch::BodySearch(const QString& text)
+{
+    folded_.resize(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i)
+        folded_[i] = QChar(Fold(text[i].unicode()));
+    const qsizetype m = folded_.size();
+    shift_.fill(m);
+    for (qsizetype k = 0; k + 1 < m; ++k)
+        shift_[folded_[k].unicode() & 0xFF] = m - 1 - k;
+}
+
+bool BodySearch::Contains(QStringView text) const
+{
+    const qsizetype m = folded_.size();
+    const qsizetype n = text.size();
+    if (m == 0)
+        return true;
+    const auto* hay = reinterpret_cast<const char16_t*>(text.utf16());
+    const auto* needle = reinterpret_cast<const char16_t*>(folded_.utf16());
+    const char16_t last = needle[m - 1];
+    for (qsizetype i = 0; i + m <= n;) {
+        const char16_t c = Fold(hay[i + m - 1]);
+        if (c == last) {
+            qsizetype k = m - 2;
+            while (k >= 0 && Fold(hay[i + k]) == needle[k])
+                --k;
+            if (k < 0)
+                return true;
+        }
+        i += shift_[c & 0xFF];
+    }
+    return false;
+}
 
 bool BodySearch::Matches(std::string_view body) const
 {
-    if (matcher_.pattern().isEmpty())
-        return true;
-    return matcher_.indexIn(BodyPlainText(body)) >= 0;
+    return folded_.isEmpty() || Contains(BodyPlainText(body));
 }
 
 } // namespace quill

@@ -7,8 +7,8 @@
 #include "rtf_format.h"
 
 #include <QString>
-#include <QStringMatcher>
 
+#include <array>
 #include <string_view>
 
 namespace quill {
@@ -36,14 +36,17 @@ private:
 QString BodyPlainText(std::string_view body);
 
 // Case-insensitive search for one text in many bodies, matching anywhere, also inside
-// longer words.
+// longer words: characters compare by their simple case folding.
 class BodySearch {
 public:
     explicit BodySearch(const QString& text);
     bool Matches(std::string_view body) const;
+    // The same test on plain text.
+    bool Contains(QStringView text) const;
 
 private:
-    QStringMatcher matcher_;
+    QString folded_;
+    std::array<qsizetype, 256> shift_{}; // Horspool shifts by the low byte of a folded character
 };
 
 } // namespace quill

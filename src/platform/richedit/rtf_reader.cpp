@@ -4,6 +4,10 @@
 
 #include <QtEndian>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -49,15 +53,58 @@ enum class Word : std::uint16_t {
 #undef QUILL_RTF_ENUM
 };
 
+// The known words in an open-addressed table: a lookup is one short hash and, nearly
+// always, one comparison.
+class WordTable {
+public:
+    WordTable()
+    {
+        static constexpr std::pair<std::string_view, Word> words[] = {
+#define QUILL_RTF_ENTRY(name) {#name, Word::k##name},
+            QUILL_RTF_WORDS(QUILL_RTF_ENTRY)
+#undef QUILL_RTF_ENTRY
+        };
+        for (const auto& [name, word] : words) {
+            std::size_t slot = Hash(name);
+            while (!slots_[slot].name.empty())
+                slot = (slot + 1) & kMask;
+            slots_[slot] = {name, word};
+        }
+    }
+
+    Word Find(std::string_view name) const
+    {
+        for (std::size_t slot = Hash(name);; slot = (slot + 1) & kMask) {
+            const Slot& candidate = slots_[slot];
+            if (candidate.name.empty())
+                return Word::Unknown;
+            if (candidate.name == name)
+                return candidate.word;
+        }
+    }
+
+private:
+    static constexpr std::size_t kMask = 1023;
+    struct Slot {
+        std::string_view name;
+        Word word = Word::Unknown;
+    };
+
+    static std::size_t Hash(std::string_view name)
+    {
+        std::uint32_t hash = 2166136261u;
+        for (char c : name)
+            hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        return (hash ^ (hash >> 15)) & kMask;
+    }
+
+    std::array<Slot, kMask + 1> slots_{};
+};
+
 Word LookUp(std::string_view name)
 {
-    static const std::unordered_map<std::string_view, Word> words = {
-#define QUILL_RTF_ENTRY(name) {#name, Word::k##name},
-        QUILL_RTF_WORDS(QUILL_RTF_ENTRY)
-#undef QUILL_RTF_ENTRY
-    };
-    const auto found = words.find(name);
-    return found == words.end() ? Word::Unknown : found->second;
+    static const WordTable table;
+    return table.Find(name);
 }
 
 // Destinations whose content is never document text and is not needed: skipped whole.
@@ -134,31 +181,26 @@ struct State {
     ParaState para;
 };
 
-struct CharClasses {
-    // Bytes of text that are taken as they are.
-    std::array<bool, 256> plainAscii{};
-    // Hex digit values, -1 for anything else.
+// Bytes of text that are taken as they are.
+constexpr std::array<bool, 256> kPlainAscii = [] {
+    std::array<bool, 256> plain{};
+    for (int c = 0x20; c < 0x7F; ++c)
+        plain[c] = c != '\\' && c != '{' && c != '}';
+    return plain;
+}();
+
+// Hex digit values, -1 for anything else.
+constexpr std::array<std::int8_t, 256> kHex = [] {
     std::array<std::int8_t, 256> hex{};
-
-    CharClasses()
-    {
-        for (int c = 0x20; c < 0x7F; ++c)
-            plainAscii[c] = c != '\\' && c != '{' && c != '}';
-        hex.fill(-1);
-        for (int c = 0; c < 10; ++c)
-            hex['0' + c] = static_cast<std::int8_t>(c);
-        for (int c = 0; c < 6; ++c) {
-            hex['a' + c] = static_cast<std::int8_t>(10 + c);
-            hex['A' + c] = static_cast<std::int8_t>(10 + c);
-        }
+    hex.fill(-1);
+    for (int c = 0; c < 10; ++c)
+        hex['0' + c] = static_cast<std::int8_t>(c);
+    for (int c = 0; c < 6; ++c) {
+        hex['a' + c] = static_cast<std::int8_t>(10 + c);
+        hex['A' + c] = static_cast<std::int8_t>(10 + c);
     }
-};
-
-const CharClasses& Classes()
-{
-    static const CharClasses classes;
-    return classes;
-}
+    return hex;
+}();
 
 bool IsLetter(char c)
 {
@@ -168,6 +210,35 @@ bool IsLetter(char c)
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
+}
+
+// The first byte at or after p that is not plain ASCII text (kPlainAscii), or end.
+const char* PlainAsciiEnd(const char* p, const char* end)
+{
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a byte ends the run when it is below 0x20 or above 0x7E
+    // (both seen as signed bytes below 0x20 after the shift), or a backslash or brace.
+    const __m128i low = _mm_set1_epi8(static_cast<char>(0x20 - 0x80));
+    const __m128i high = _mm_set1_epi8(static_cast<char>(0x7E - 0x80));
+    const __m128i bias = _mm_set1_epi8(static_cast<char>(0x80));
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i open = _mm_set1_epi8('{');
+    const __m128i close = _mm_set1_epi8('}');
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i shifted = _mm_sub_epi8(bytes, bias);
+        __m128i stop = _mm_or_si128(_mm_cmplt_epi8(shifted, low), _mm_cmpgt_epi8(shifted, high));
+        stop = _mm_or_si128(stop, _mm_cmpeq_epi8(bytes, backslash));
+        stop = _mm_or_si128(stop, _mm_or_si128(_mm_cmpeq_epi8(bytes, open), _mm_cmpeq_epi8(bytes, close)));
+        const int mask = _mm_movemask_epi8(stop);
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    while (p < end && kPlainAscii[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
 }
 
 // The next '\\', '{' or '}' at or after p, or end.
@@ -209,9 +280,18 @@ constexpr int kMaxIndent = 31680; // 22 inches in twips
 
 class Parser {
 public:
+    // Reports to a sink, formats and all.
     Parser(std::string_view bytes, Sink& sink, Tables& tables)
-        : p_(bytes.data()), end_(bytes.data() + bytes.size()), sink_(sink), tables_(tables),
+        : p_(bytes.data()), end_(bytes.data() + bytes.size()), sink_(&sink), tables_(tables),
           wantPictures_(sink.WantsPictureData())
+    {
+    }
+
+    // Writes the plain text straight into `text`, as PlainTextSink would collect it, without
+    // the formats a search has no use for.
+    Parser(std::string_view bytes, QString& text, Tables& tables)
+        : p_(bytes.data()), end_(bytes.data() + bytes.size()), sink_(nullptr), plain_(&text), tables_(tables),
+          wantPictures_(false)
     {
     }
 
@@ -247,11 +327,13 @@ private:
     void Emit(QStringView text);
     void PrepareDocumentText();
     void AppendDocumentText(QStringView text);
+    // Where document text goes: the plain text, or the run for the sink.
+    QString& Text() { return plain_ ? *plain_ : pending_; }
     void FlushBytes();
     void FlushText();
     void ResolveSurrogate();
     void EndParagraph(const ParaState& para);
-    int CurrentCodePage() const;
+    int CurrentCodePage();
     bool SkippingFallback();
 
     // Destinations.
@@ -266,7 +348,9 @@ private:
 
     const char* p_;
     const char* end_;
-    Sink& sink_;
+    Sink* sink_;
+    QString* plain_ = nullptr;
+    bool paragraphEnded_ = false; // plain text: a "\n" is due before the next content
     Tables& tables_;
     const bool wantPictures_;
 
@@ -280,6 +364,11 @@ private:
 
     QString pending_;
     CharFormat pendingFormat_;
+    bool formatMayDiffer_ = true; // st_.chr may have changed since pendingFormat_ was compared
+    int codePageFont_ = INT_MIN;  // the font and document code page codePage_ was found for
+    int codePageDocument_ = 0;
+    int codePage_ = 1252;
+    const std::array<char16_t, 256>* byteTable_ = nullptr;
     bool paragraphHasContent_ = false;
     int pendingCells_ = 0;
     std::string bytes_; // double-byte text not yet decoded
@@ -389,6 +478,7 @@ void Parser::PopGroup()
     }
     st_ = std::move(parent);
     stack_.pop_back();
+    formatMayDiffer_ = true;
 }
 
 // Skips the rest of the current group, whose state was pushed, and leaves it.
@@ -436,6 +526,7 @@ void Parser::SkipToGroupEnd(bool pushed)
     }
     st_ = std::move(stack_.back());
     stack_.pop_back();
+    formatMayDiffer_ = true;
 }
 
 void Parser::FinishDocument()
@@ -452,27 +543,30 @@ void Parser::FinishDocument()
 
 void Parser::ReadWord(std::string_view& name, bool& hasParam, int& param)
 {
-    const char* start = p_;
-    while (p_ < end_ && IsLetter(*p_))
-        ++p_;
-    name = std::string_view(start, static_cast<std::size_t>(std::min<std::ptrdiff_t>(p_ - start, 32)));
+    const char* p = p_; // a local, so that the scans run in a register
+    const char* const end = end_;
+    const char* start = p;
+    while (p < end && IsLetter(*p))
+        ++p;
+    name = std::string_view(start, static_cast<std::size_t>(std::min<std::ptrdiff_t>(p - start, 32)));
     bool negative = false;
-    if (p_ + 1 < end_ && *p_ == '-' && IsDigit(p_[1])) {
+    if (p + 1 < end && *p == '-' && IsDigit(p[1])) {
         negative = true;
-        ++p_;
+        ++p;
     }
     long long value = 0;
     hasParam = false;
-    while (p_ < end_ && IsDigit(*p_)) {
+    while (p < end && IsDigit(*p)) {
         hasParam = true;
         if (value <= INT_MAX)
-            value = value * 10 + (*p_ - '0');
-        ++p_;
+            value = value * 10 + (*p - '0');
+        ++p;
     }
     value = std::min<long long>(value, INT_MAX);
     param = static_cast<int>(negative ? -value : value);
-    if (p_ < end_ && *p_ == ' ')
-        ++p_;
+    if (p < end && *p == ' ')
+        ++p;
+    p_ = p;
 }
 
 void Parser::ControlSequence()
@@ -520,8 +614,8 @@ void Parser::HandleSymbol(char c)
     if (c == '\'') {
         int value = 0;
         int digits = 0;
-        while (digits < 2 && p_ < end_ && Classes().hex[static_cast<unsigned char>(*p_)] >= 0) {
-            value = value * 16 + Classes().hex[static_cast<unsigned char>(*p_)];
+        while (digits < 2 && p_ < end_ && kHex[static_cast<unsigned char>(*p_)] >= 0) {
+            value = value * 16 + kHex[static_cast<unsigned char>(*p_)];
             ++p_;
             ++digits;
         }
@@ -555,6 +649,7 @@ void Parser::HandleSymbol(char c)
 
 void Parser::HandleWord(Word word, bool hasParam, int param)
 {
+    formatMayDiffer_ = true;
     const int on = hasParam ? param : 1;
     CharFormat& chr = st_.chr;
     ParaState& para = st_.para;
@@ -855,10 +950,8 @@ void Parser::TextRun()
     default:
         break;
     }
-    const auto& plain = Classes().plainAscii;
     const char* start = p_;
-    while (p_ < end_ && plain[static_cast<unsigned char>(*p_)])
-        ++p_;
+    p_ = PlainAsciiEnd(p_, end_);
     if (p_ > start)
         EmitAscii(start, p_);
     if (p_ == end_)
@@ -893,7 +986,7 @@ void Parser::EmitAscii(const char* begin, const char* end)
     if (st_.dest == Dest::Normal) {
         if (!st_.hidden) {
             PrepareDocumentText();
-            pending_.append(QLatin1StringView(begin, end - begin));
+            Text().append(QLatin1StringView(begin, end - begin));
         }
         return;
     }
@@ -901,20 +994,33 @@ void Parser::EmitAscii(const char* begin, const char* end)
     Emit(text);
 }
 
-int Parser::CurrentCodePage() const
+int Parser::CurrentCodePage()
 {
-    int codePage = 0;
     if (st_.dest == Dest::FontEntry || st_.dest == Dest::FontAltName) {
-        codePage = fontActive_ ? font_.codePage : 0;
-    } else if (const Font* font = tables_.FindFont(st_.chr.font)) {
-        codePage = font->codePage;
+        const int codePage = fontActive_ ? font_.codePage : 0;
+        return codePage == 0 ? tables_.codePage : codePage;
     }
-    return codePage == 0 ? tables_.codePage : codePage;
+    if (st_.chr.font != codePageFont_ || tables_.codePage != codePageDocument_) {
+        const Font* font = tables_.FindFont(st_.chr.font);
+        codePageFont_ = st_.chr.font;
+        codePageDocument_ = tables_.codePage;
+        codePage_ = font && font->codePage != 0 ? font->codePage : tables_.codePage;
+        byteTable_ = SingleByteTable(codePage_);
+    }
+    return codePage_;
 }
 
 void Parser::EmitByte(unsigned char byte)
 {
     const int codePage = CurrentCodePage();
+    if (byteTable_ && st_.dest != Dest::FontEntry && st_.dest != Dest::FontAltName && bytes_.empty()) {
+        // A single-byte code page: the byte is one character.
+        if (byte >= 0x20)
+            EmitChar(byte < 0x80 ? char16_t(byte) : (*byteTable_)[byte]);
+        else if (byte == '\t')
+            EmitChar(u'\t');
+        return;
+    }
     if (IsDoubleByteCodePage(codePage) && (leadPending_ || byte >= 0x80)) {
         if (!bytes_.empty() && bytesCodePage_ != codePage)
             FlushBytes();
@@ -1004,6 +1110,13 @@ void Parser::ResolveSurrogate()
 
 void Parser::EmitChar(char16_t ch)
 {
+    if (highSurrogate_ == 0 && st_.dest == Dest::Normal) {
+        if (!st_.hidden) {
+            PrepareDocumentText();
+            Text() += QChar(ch);
+        }
+        return;
+    }
     ResolveSurrogate();
     Emit(QStringView(&ch, 1));
 }
@@ -1044,13 +1157,27 @@ void Parser::Emit(QStringView text)
 }
 
 // Makes pending_ ready to take text in the current format, after the tabs of the table
-// cells that ended before it.
+// cells that ended before it. The format is compared only after something may have
+// changed it.
 void Parser::PrepareDocumentText()
 {
-    if (!pending_.isEmpty() && !(pendingFormat_ == st_.chr))
-        FlushText();
-    if (pending_.isEmpty())
-        pendingFormat_ = st_.chr;
+    if (plain_) {
+        if (paragraphEnded_) {
+            *plain_ += u'\n';
+            paragraphEnded_ = false;
+        }
+        for (; pendingCells_ > 0; --pendingCells_)
+            *plain_ += u'\t';
+        paragraphHasContent_ = true;
+        return;
+    }
+    if (formatMayDiffer_) {
+        formatMayDiffer_ = false;
+        if (!pending_.isEmpty() && !(pendingFormat_ == st_.chr))
+            FlushText();
+        if (pending_.isEmpty())
+            pendingFormat_ = st_.chr;
+    }
     for (; pendingCells_ > 0; --pendingCells_)
         pending_ += u'\t';
     paragraphHasContent_ = true;
@@ -1059,25 +1186,31 @@ void Parser::PrepareDocumentText()
 void Parser::AppendDocumentText(QStringView text)
 {
     PrepareDocumentText();
-    pending_ += text;
+    Text() += text;
 }
 
 void Parser::FlushText()
 {
     if (pending_.isEmpty())
         return;
-    sink_.Text(pending_, pendingFormat_);
-    pending_.clear();
+    sink_->Text(pending_, pendingFormat_);
+    pending_.resize(0); // keeps the capacity for the next run
 }
 
 void Parser::EndParagraph(const ParaState& para)
 {
     FlushBytes();
     ResolveSurrogate();
-    FlushText();
-    sink_.EndParagraph(Resolve(para), st_.chr);
     paragraphHasContent_ = false;
     pendingCells_ = 0;
+    if (plain_) {
+        if (paragraphEnded_)
+            *plain_ += u'\n';
+        paragraphEnded_ = true;
+        return;
+    }
+    FlushText();
+    sink_->EndParagraph(Resolve(para), st_.chr);
 }
 
 // ---- destinations ---------------------------------------------------------------------
@@ -1101,6 +1234,7 @@ void Parser::CommitFont()
     font_.face = fontName_.trimmed().left(31);
     const QString alternative = fontAltName_.trimmed();
     font_.family = alternative.isEmpty() ? font_.face : alternative.left(31);
+    codePageFont_ = INT_MIN; // fonts may have changed
     const auto [slot, inserted] = tables_.fontIndex.try_emplace(fontNumber_, tables_.fonts.size());
     if (inserted)
         tables_.fonts.push_back(std::move(font_));
@@ -1133,7 +1267,7 @@ void Parser::PictureData()
         const char* limit = close ? static_cast<const char*>(close) : end_;
         picture_.data.reserve((limit - p_) / 2 + 1);
     }
-    const auto& hex = Classes().hex;
+    const auto& hex = kHex;
     while (p_ < end_) {
         const unsigned char c = static_cast<unsigned char>(*p_);
         const int value = hex[c];
@@ -1155,11 +1289,13 @@ void Parser::FinishPicture(const State& pictureState)
 {
     if (!pictureSupported_ || pictureState.hidden)
         return;
-    if (pendingCells_ > 0)
+    if (pendingCells_ > 0 || plain_)
         PrepareDocumentText();
-    FlushText();
     paragraphHasContent_ = true;
-    sink_.InsertPicture(std::move(picture_), pictureState.chr);
+    if (plain_)
+        return;
+    FlushText();
+    sink_->InsertPicture(std::move(picture_), pictureState.chr);
     picture_ = Picture{};
 }
 
@@ -1264,11 +1400,19 @@ bool ReadRtf(std::string_view bytes, Sink& sink, Tables& tables)
 {
     if (!LooksLikeRtf(bytes))
         return false;
-    std::size_t start = 0;
-    while (bytes[start] != '{')
-        ++start;
-    Parser parser(bytes.substr(start), sink, tables);
+    Parser parser(bytes.substr(bytes.find('{')), sink, tables);
     parser.Run();
+    return true;
+}
+
+bool ReadRtfPlainText(std::string_view bytes, QString& text)
+{
+    if (!LooksLikeRtf(bytes))
+        return false;
+    Tables tables;
+    Parser parser(bytes.substr(bytes.find('{')), text, tables);
+    parser.Run();
+    text.replace(QChar(0x2028), u'\n');
     return true;
 }
 

@@ -22,6 +22,11 @@ constexpr int kMaxGroupDepth = 512;
 // after white space.
 bool ReadRtf(std::string_view bytes, Sink& sink, Tables& tables);
 
+// The same reading for plain text only, appended to `text` exactly as PlainTextSink collects
+// it (paragraphs separated by "\n", soft line breaks as "\n", pictures left out), without
+// the work formats take.
+bool ReadRtfPlainText(std::string_view bytes, QString& text);
+
 // True when the bytes begin with "{\rtf" after white space.
 bool LooksLikeRtf(std::string_view bytes);
 

@@ -5,6 +5,7 @@
 #include "platform/richedit/plain_text.h"
 #include "platform/richedit/rtf_reader.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 using namespace quill;
@@ -64,6 +65,7 @@ private Q_SLOTS:
     void plainTextReader();
     void oddUtf16IsNotText();
     void bodySearchIgnoresCaseAndMatchesInsideWords();
+    void bodySearchAgreesWithCaseInsensitiveContains();
 };
 
 void RtfReaderTest::samplesGiveTheirText_data()
@@ -498,6 +500,26 @@ void RtfReaderTest::bodySearchIgnoresCaseAndMatchesInsideWords()
     QVERIFY(!BodySearch(QStringLiteral("street second")).Matches(body));
     QVERIFY(!BodySearch(QStringLiteral("\\b")).Matches(body));
     QVERIFY(BodySearch(QStringLiteral("PLAIN")).Matches("just plain text"));
+}
+
+void RtfReaderTest::bodySearchAgreesWithCaseInsensitiveContains()
+{
+    const QString alphabet = QStringLiteral("aAbB\u00e9\u00c9\u00df \u0394\u03b4\u4f60");
+    QRandomGenerator rng(7);
+    auto random = [&](int length) {
+        QString text;
+        for (int i = 0; i < length; ++i)
+            text += alphabet[static_cast<qsizetype>(rng.bounded(static_cast<int>(alphabet.size())))];
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const QString text = random(static_cast<int>(rng.bounded(0, 40)));
+        const QString needle = random(static_cast<int>(rng.bounded(1, 6)));
+        QCOMPARE(BodySearch(needle).Contains(text), text.contains(needle, Qt::CaseInsensitive));
+    }
+    QVERIFY(BodySearch(QStringLiteral("aab")).Contains(u"aaab"));
+    QVERIFY(!BodySearch(QStringLiteral("abc")).Contains(u"ab"));
+    QVERIFY(BodySearch(QString()).Contains(u""));
 }
 
 QTEST_APPLESS_MAIN(RtfReaderTest)
