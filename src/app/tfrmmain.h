@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/journalstore.h"
+#include "platform/dialogs.h"
 #include "platform/richedit/find_dialog.h"
 #include "platform/richedit/richedit.h"
 #include "storage/memtable.h"
@@ -58,6 +59,33 @@ public:
     TStyledMenu* PopupMenu1;
     QAction *Cut1, *Copy1, *Paste1, *SelectAll1, *ClearSelection1, *ClearAll1, *Bold1, *Italic1, *Underline1;
     TStyledMenu* Formatting1;
+
+    // The standard dialogs the window carries for the editor's commands; they open through
+    // the dialog seam.
+    FileDialogOptions OpenDialog1{QStringLiteral("Import Document"),
+                                  {{QStringLiteral("All Supported Documents"), {QStringLiteral("*.rtf"), QStringLiteral("*.txt")}},
+                                   {QStringLiteral("Rich Text File"), {QStringLiteral("*.rtf")}},
+                                   {QStringLiteral("Plain Text File"), {QStringLiteral("*.txt")}}},
+                                  0, QStringLiteral("rtf"), true, false, false};
+    FileDialogOptions SaveDialog1{QString(), {{QStringLiteral("Rich Text Format"), {QStringLiteral("*.rtf")}}}, 0,
+                                  QStringLiteral("rtf"), false, true, false};
+    FileDialogOptions OpenPictureDialog1{
+        QString(),
+        {{QStringLiteral("All"), {QStringLiteral("*.gif"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"), QStringLiteral("*.bmp"),
+                                  QStringLiteral("*.emf"), QStringLiteral("*.wmf")}},
+         {QStringLiteral("CompuServe GIF Image"), {QStringLiteral("*.gif")}},
+         {QStringLiteral("JPEG Image File"), {QStringLiteral("*.jpg")}},
+         {QStringLiteral("JPEG Image File"), {QStringLiteral("*.jpeg")}},
+         {QStringLiteral("Bitmaps"), {QStringLiteral("*.bmp")}},
+         {QStringLiteral("Enhanced Metafiles"), {QStringLiteral("*.emf")}},
+         {QStringLiteral("Metafiles"), {QStringLiteral("*.wmf")}}},
+        0, QString(), true, false, true};
+    FileDialogOptions OpenDialog2{QString(),
+                                  {{QStringLiteral("All Files"), {QStringLiteral("*.*")}},
+                                   {QStringLiteral("Images"), {QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
+                                                                QStringLiteral("*.png"), QStringLiteral("*.gif")}}},
+                                  0, QString(), false, false, false};
+    PrintChoice PrintDialog1{true, true};
 
     // The day shown; none before the first showing.
     double CurrentDate() const { return currentDate_.value_or(0); }

@@ -42,6 +42,23 @@ private Q_SLOTS:
         QCOMPARE(frmLogin->size(), QSize(250, 138));
         QCOMPARE(frmSettings->size(), QSize(231, 405));
         QCOMPARE(frmCalendar->size(), QSize(280, 274));
+        QCOMPARE(frmMain->OpenDialog1.title, QString("Import Document"));
+        QCOMPARE(frmMain->OpenPictureDialog1.filters.size(), 7);
+    }
+
+    void tabOrders()
+    {
+        auto order = [](QWidget* first, int count) {
+            QList<QWidget*> chain{first};
+            for (QWidget* w = first->nextInFocusChain(); chain.size() < count; w = w->nextInFocusChain())
+                if ((w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QAbstractSpinBox*>(w->parentWidget()))
+                    chain << w; // a spin box's own text field is part of the spin box
+            return chain;
+        };
+        QCOMPARE(order(frmLogin->btnLogin, 3), (QList<QWidget*>{frmLogin->btnLogin, frmLogin->btnExit, frmLogin->edtPassword}));
+        QCOMPARE(order(frmSettings->DBEdit1, 7),
+                 (QList<QWidget*>{frmSettings->DBEdit1, frmSettings->FontComboBox1, frmSettings->SpinEdit1, frmSettings->btnSave,
+                                  frmSettings->btnCancel, frmSettings->chkSkip, frmSettings->ColorBox1}));
     }
 
     void resizeKeepsTheToolbarCentred_data()
