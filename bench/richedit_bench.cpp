@@ -102,6 +102,19 @@ void BM_LoadIntoControl(benchmark::State& state)
 }
 BENCHMARK(BM_LoadIntoControl)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
+// Reading alone: the document built, its layout left to the first paint.
+void BM_ReadIntoControl(benchmark::State& state)
+{
+    const int which = static_cast<int>(state.range(0));
+    const std::string& entry = EntryOf(which);
+    RichEdit& edit = Editor();
+    for (auto _ : state)
+        edit.StreamIn(entry, sfRichText);
+    state.SetLabel(LabelOf(which));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * entry.size()));
+}
+BENCHMARK(BM_ReadIntoControl)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
 void BM_WriteBack(benchmark::State& state)
 {
     const int which = static_cast<int>(state.range(0));

@@ -71,6 +71,7 @@ bool Load(QTextDocument& document, BuildOptions options, Read read)
     rtf::Tables tables;
     DocumentBuilder builder(cursor, tables, options);
     const bool ok = read(builder, tables);
+    builder.Finish();
     cursor.endEditBlock();
     return ok;
 }
@@ -82,41 +83,43 @@ DocumentBuilder::DocumentBuilder(QTextCursor cursor, const rtf::Tables& tables, 
 {
 }
 
-void DocumentBuilder::StartParagraph()
-{
-    if (!paragraphEnded_)
-        return;
-    cursor_.insertBlock(QTextBlockFormat(), QTextCharFormat());
-    paragraphEnded_ = false;
-}
-
+// A paragraph's runs wait for its end, which brings its format: the block is then made
+// with that format in one step, and the runs go in after it.
 void DocumentBuilder::Text(QStringView text, const rtf::CharFormat& format)
 {
-    StartParagraph();
-    cursor_.insertText(text.toString(), CharFormatOf(format));
+    runs_.push_back({text.toString(), CharFormatOf(format)});
 }
 
 void DocumentBuilder::InsertPicture(rtf::Picture&& picture, const rtf::CharFormat& format)
 {
-    StartParagraph();
     if (options_.plain)
         return;
-    cursor_.insertText(QString(QChar::ObjectReplacementCharacter),
-                       PictureCharFormat(FromRtf(std::move(picture)), CharFormatOf(format)));
+    runs_.push_back({QString(QChar::ObjectReplacementCharacter),
+                     PictureCharFormat(FromRtf(std::move(picture)), CharFormatOf(format))});
 }
 
 void DocumentBuilder::EndParagraph(const rtf::ParaFormat& format, const rtf::CharFormat& mark)
 {
-    StartParagraph();
-    if (options_.plain) {
-        cursor_.setBlockFormat(QTextBlockFormat());
-        cursor_.setBlockCharFormat(QTextCharFormat());
+    const QTextBlockFormat block = options_.plain ? QTextBlockFormat() : BlockFormatOf(format, options_.advancedTypography);
+    const QTextCharFormat markFormat = options_.plain ? QTextCharFormat() : CharFormatOf(mark);
+    if (firstParagraph_) {
+        cursor_.setBlockFormat(block);
+        cursor_.setBlockCharFormat(markFormat);
+        firstParagraph_ = false;
     } else {
-        cursor_.setBlockFormat(BlockFormatOf(format, options_.advancedTypography));
-        cursor_.setBlockCharFormat(CharFormatOf(mark));
-        JoinList(format);
+        cursor_.insertBlock(block, markFormat);
     }
-    paragraphEnded_ = true;
+    if (!options_.plain)
+        JoinList(format);
+    for (const Run& run : runs_)
+        cursor_.insertText(run.text, run.format);
+    runs_.clear();
+}
+
+void DocumentBuilder::Finish()
+{
+    if (!runs_.empty())
+        EndParagraph(rtf::ParaFormat{}, rtf::CharFormat{});
 }
 
 void DocumentBuilder::JoinList(const rtf::ParaFormat& format)

@@ -10,6 +10,7 @@
 #include <QTextCursor>
 
 #include <string_view>
+#include <vector>
 
 class QTextDocument;
 class QTextList;
@@ -29,16 +30,23 @@ public:
     void Text(QStringView text, const rtf::CharFormat& format) override;
     void InsertPicture(rtf::Picture&& picture, const rtf::CharFormat& format) override;
     void EndParagraph(const rtf::ParaFormat& format, const rtf::CharFormat& mark) override;
+    // Puts in what came after the last paragraph end.
+    void Finish();
 
 private:
-    void StartParagraph();
+    struct Run {
+        QString text;
+        QTextCharFormat format;
+    };
+
     const QTextCharFormat& CharFormatOf(const rtf::CharFormat& format);
     void JoinList(const rtf::ParaFormat& format);
 
     QTextCursor cursor_;
     const rtf::Tables& tables_;
     const BuildOptions options_;
-    bool paragraphEnded_ = false;
+    bool firstParagraph_ = true;
+    std::vector<Run> runs_;
 
     bool cached_ = false;
     rtf::CharFormat cachedSource_;
