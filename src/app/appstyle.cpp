@@ -40,23 +40,56 @@ void ApplyButtonLook(TRbButton& button)
     button.setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
 }
 
+namespace {
+void SetFrame(TRbPanel& panel, int cornerWidth, int borderWidth)
+{
+    panel.setFocusPolicy(Qt::NoFocus); // a click on a frame leaves the focus where it is
+    panel.SetColor(clWhite);
+    panel.SetGradient(false);
+    panel.SetCornerWidth(cornerWidth);
+    panel.SetBorderWidth(borderWidth);
+    panel.SetBorderColor(clSilver);
+    panel.SetOuterColor(clSilver);
+    panel.SetAntialiased(true);
+}
+} // namespace
+
+void ApplyFramePanelLook(TRbPanel& panel, int cornerWidth, int borderWidth)
+{
+    panel.BeginLoad();
+    SetFrame(panel, cornerWidth, borderWidth);
+    panel.SetShowCaption(false);
+    panel.EndLoad();
+}
+
 void ApplyDialogPanelLook(TRbPanel& panel, const QString& caption)
 {
-    panel.setFocusPolicy(Qt::NoFocus);
     panel.BeginLoad();
+    SetFrame(panel, 25, 7);
     panel.SetCaption(caption);
     panel.SetCaptionPosition(cpTopCenter);
     panel.setFont(PixelFont(QStringLiteral("Arial"), 19, true));
     panel.SetFontColor(clBlack);
     panel.SetTextShadow(true);
     panel.SetTextShadowColor(clWhite);
-    panel.SetColor(clWhite);
-    panel.SetGradient(false);
-    panel.SetCornerWidth(25);
-    panel.SetBorderWidth(7);
-    panel.SetBorderColor(clSilver);
-    panel.SetOuterColor(clSilver);
-    panel.SetAntialiased(true);
+    panel.EndLoad();
+}
+
+void ApplyGradientBarLook(TRbPanel& panel, TColor from, TColor to)
+{
+    panel.setFocusPolicy(Qt::NoFocus);
+    panel.BeginLoad();
+    panel.SetAntialiased(false);
+    panel.SetGradient(true);
+    panel.SetGradientType(gtDoubleVert);
+    panel.SetDefaultFrom(from);
+    panel.SetDefaultTo(to);
+    panel.SetColor(RGBColor(223, 223, 227));
+    panel.SetBorderWidth(1);
+    panel.SetBorderColor(clGray);
+    panel.SetOuterColor(clBtnFace);
+    panel.SetCornerWidth(0);
+    panel.SetShowCaption(false);
     panel.EndLoad();
 }
 

@@ -17,9 +17,15 @@ QFont PixelFont(const QString& face, int pixels, bool bold = false);
 // The colour set every styled button of the main window and of its dialogs shares.
 void ApplyButtonLook(TRbButton& button);
 
+// A white panel with a smooth silver frame, without caption. Like every panel of the
+// program's windows it never takes the keyboard focus.
+void ApplyFramePanelLook(TRbPanel& panel, int cornerWidth, int borderWidth);
+
 // The white, silver-framed panel that fills each small dialog, with its caption at the top.
-// It never takes the keyboard focus.
 void ApplyDialogPanelLook(TRbPanel& panel, const QString& caption);
+
+// A bar across the main window: a double vertical gradient in a thin grey frame.
+void ApplyGradientBarLook(TRbPanel& panel, TColor from, TColor to);
 
 // A 16 x 16 picture of the program (":/buttons/ok", ":/icons/imagelist/04", ...).
 QImage ProgramPicture(const QString& alias, int size = 16);

@@ -67,18 +67,9 @@ TfrmMain::~TfrmMain()
 void TfrmMain::BuildHeader()
 {
     RbPanel1 = new TRbPanel(this);
-    RbPanel1->setFocusPolicy(Qt::NoFocus); // a click on a frame leaves the focus where it is
+    ApplyGradientBarLook(*RbPanel1, RGBColor(16, 132, 208), RGBColor(113, 184, 255));
     RbPanel1->BeginLoad();
-    RbPanel1->SetAntialiased(false);
-    RbPanel1->SetGradient(true);
-    RbPanel1->SetGradientType(gtDoubleVert);
-    RbPanel1->SetDefaultFrom(RGBColor(16, 132, 208));
-    RbPanel1->SetDefaultTo(RGBColor(113, 184, 255));
-    RbPanel1->SetColor(RGBColor(223, 223, 227));
-    RbPanel1->SetBorderWidth(1);
-    RbPanel1->SetBorderColor(clGray);
-    RbPanel1->SetOuterColor(clBtnFace);
-    RbPanel1->SetCornerWidth(0);
+    RbPanel1->SetShowCaption(true);
     RbPanel1->SetCaptionPosition(cpMiddleCenter);
     RbPanel1->setFont(PixelFont(QStringLiteral("Arial"), 29, true));
     RbPanel1->SetFontColor(clWhite);
@@ -116,17 +107,7 @@ QToolButton* TfrmMain::AddToolButton(int x, const QString& hint, int image, void
 void TfrmMain::BuildToolbar()
 {
     RbPanel8 = new TRbPanel(this);
-    RbPanel8->setFocusPolicy(Qt::NoFocus); // a click on a frame leaves the focus where it is
-    RbPanel8->BeginLoad();
-    RbPanel8->SetColor(clWhite);
-    RbPanel8->SetGradient(false);
-    RbPanel8->SetCornerWidth(25);
-    RbPanel8->SetBorderWidth(3);
-    RbPanel8->SetBorderColor(clSilver);
-    RbPanel8->SetOuterColor(clSilver);
-    RbPanel8->SetAntialiased(true);
-    RbPanel8->SetShowCaption(false);
-    RbPanel8->EndLoad();
+    ApplyFramePanelLook(*RbPanel8, 25, 3);
 
     ToolBar1 = new QWidget(RbPanel8);
     ToolBar1->setGeometry(10, 10, 631, 23);
@@ -163,17 +144,7 @@ void TfrmMain::BuildToolbar()
 void TfrmMain::BuildEditor()
 {
     RbPanel5 = new TRbPanel(this);
-    RbPanel5->setFocusPolicy(Qt::NoFocus); // a click on a frame leaves the focus where it is
-    RbPanel5->BeginLoad();
-    RbPanel5->SetColor(clWhite);
-    RbPanel5->SetGradient(false);
-    RbPanel5->SetCornerWidth(0);
-    RbPanel5->SetBorderWidth(7);
-    RbPanel5->SetBorderColor(clSilver);
-    RbPanel5->SetOuterColor(clSilver);
-    RbPanel5->SetAntialiased(true);
-    RbPanel5->SetShowCaption(false);
-    RbPanel5->EndLoad();
+    ApplyFramePanelLook(*RbPanel5, 0, 7);
 
     Editor = new RichEdit(RbPanel5);
     Editor->setFrameShape(QFrame::NoFrame);
@@ -214,20 +185,7 @@ TRbButton* TfrmMain::AddBarButton(int x, int width, const QString& caption, cons
 void TfrmMain::BuildBottomBar()
 {
     RbPanel3 = new TRbPanel(this);
-    RbPanel3->setFocusPolicy(Qt::NoFocus); // a click on a frame leaves the focus where it is
-    RbPanel3->BeginLoad();
-    RbPanel3->SetAntialiased(false);
-    RbPanel3->SetGradient(true);
-    RbPanel3->SetGradientType(gtDoubleVert);
-    RbPanel3->SetDefaultFrom(RGBColor(0, 159, 0));
-    RbPanel3->SetDefaultTo(RGBColor(3, 199, 82));
-    RbPanel3->SetColor(RGBColor(223, 223, 227));
-    RbPanel3->SetBorderWidth(1);
-    RbPanel3->SetBorderColor(clGray);
-    RbPanel3->SetOuterColor(clBtnFace);
-    RbPanel3->SetCornerWidth(0);
-    RbPanel3->SetShowCaption(false);
-    RbPanel3->EndLoad();
+    ApplyGradientBarLook(*RbPanel3, RGBColor(0, 159, 0), RGBColor(3, 199, 82));
 
     btnPrevious = AddBarButton(19, 75, QStringLiteral("Previous"), QStringLiteral(":/buttons/previous"), 5, &TfrmMain::btnPreviousClick);
     btnToday = AddBarButton(107, 75, QStringLiteral("Today"), QStringLiteral(":/buttons/today"), 10, &TfrmMain::btnTodayClick);

@@ -84,17 +84,15 @@ inline QMap<QDate, QString> JournalTexts(const QString& path)
     if (!QFile::exists(path))
         return texts;
     MemTable table("tblJournal");
-    Field& date = table.AddField("JournalDate", FieldType::DateTime);
-    Field& entry = table.AddField("JournalEntry", FieldType::Blob);
+    const JournalFields f = DeclareJournalFields(table);
     table.SetFileName(path.toStdString());
-    table.SetIndexFieldNames("JournalDate");
     table.Open();
     RichEdit reader;
     for (table.First(); !table.Eof(); table.Next()) {
         MemoryStream body;
-        entry.SaveToStream(body);
+        f.JournalEntry.SaveToStream(body);
         reader.StreamIn(body.bytes(), sfRichText);
-        texts.insert(ToQDate(date.AsDateTime()), reader.Text());
+        texts.insert(ToQDate(f.JournalDate.AsDateTime()), reader.Text());
     }
     return texts;
 }

@@ -16,18 +16,15 @@ namespace {
 void WriteSettingsRow(const QString& path, const std::optional<std::string>& password)
 {
     MemTable table("tblPassword");
-    Field& pw = table.AddField("Password", FieldType::String, 20);
-    Field& name = table.AddField("FontName", FieldType::String, 50);
-    Field& size = table.AddField("FontSize", FieldType::Integer);
-    Field& color = table.AddField("FontColor", FieldType::Integer);
+    const SettingsFields f = DeclareSettingsFields(table);
     table.SetFileName(path.toStdString());
     table.CreateTable();
     table.Insert();
     if (password)
-        pw.SetAsString(*password);
-    name.SetAsString("Arial");
-    size.SetAsInteger(11);
-    color.SetAsInteger(0);
+        f.Password.SetAsString(*password);
+    f.FontName.SetAsString("Arial");
+    f.FontSize.SetAsInteger(11);
+    f.FontColor.SetAsInteger(0);
     table.Post();
     table.Close();
 }

@@ -18,15 +18,13 @@ QDate Day(int d)
 void WriteJournal(const QString& path, const QMap<QDate, QString>& days)
 {
     MemTable table("tblJournal");
-    Field& date = table.AddField("JournalDate", FieldType::DateTime);
-    Field& entry = table.AddField("JournalEntry", FieldType::Blob);
+    const JournalFields f = DeclareJournalFields(table);
     table.SetFileName(path.toStdString());
-    table.SetIndexFieldNames("JournalDate");
     table.CreateTable();
     for (auto it = days.begin(); it != days.end(); ++it) {
         table.Insert();
-        date.SetAsDateTime(FromQDate(it.key()));
-        entry.LoadFromStream(MemoryStream("{\\rtf1\\ansi " + it.value().toStdString() + "\\par}"));
+        f.JournalDate.SetAsDateTime(FromQDate(it.key()));
+        f.JournalEntry.LoadFromStream(MemoryStream("{\\rtf1\\ansi " + it.value().toStdString() + "\\par}"));
         table.Post();
     }
     table.Close();

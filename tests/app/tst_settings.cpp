@@ -26,16 +26,13 @@ std::optional<StoredSettings> ReadSettings(const QString& path)
     if (!QFile::exists(path))
         return std::nullopt;
     MemTable table("tblPassword");
-    Field& pw = table.AddField("Password", FieldType::String, 20);
-    Field& name = table.AddField("FontName", FieldType::String, 50);
-    Field& size = table.AddField("FontSize", FieldType::Integer);
-    Field& color = table.AddField("FontColor", FieldType::Integer);
+    const SettingsFields f = DeclareSettingsFields(table);
     table.SetFileName(path.toStdString());
     table.Open();
     if (table.IsEmpty())
         return std::nullopt;
-    return StoredSettings{pw.IsNull() ? std::nullopt : std::optional<std::string>(pw.AsString()), name.AsString(),
-                          size.AsInteger(), color.AsInteger()};
+    return StoredSettings{f.Password.IsNull() ? std::nullopt : std::optional<std::string>(f.Password.AsString()),
+                          f.FontName.AsString(), f.FontSize.AsInteger(), f.FontColor.AsInteger()};
 }
 
 // Opens the settings window from the main window and runs `action` in it.
