@@ -153,6 +153,19 @@ EmbeddedPicture FromImage(const QImage& image)
     return picture;
 }
 
+EmbeddedPicture FromMetafile(quill::PictureFormat format, const QByteArray& bytes)
+{
+    EmbeddedPicture picture;
+    picture.kind = format == quill::PictureFormat::Wmf ? PictureKind::Wmf : PictureKind::Emf;
+    picture.bytes = bytes;
+    const QSize himetric = MetafileSizeHimetric(format, bytes);
+    picture.width = himetric.width();
+    picture.height = himetric.height();
+    picture.goalWidth = himetric.width() * 1440 / 2540;
+    picture.goalHeight = himetric.height() * 1440 / 2540;
+    return picture;
+}
+
 QSizeF ShownSizeTwips(const EmbeddedPicture& picture)
 {
     double width = picture.goalWidth;

@@ -5,6 +5,8 @@
 
 #include "rtf_format.h"
 
+#include "platform/pictures/picture.h"
+
 #include <QObject>
 #include <QSizeF>
 #include <QTextCharFormat>
@@ -38,6 +40,8 @@ EmbeddedPicture PictureOf(const QTextFormat& format);
 EmbeddedPicture FromRtf(rtf::Picture&& picture);
 // An image pasted or inserted: PNG at its size in pixels at 96 per inch.
 EmbeddedPicture FromImage(const QImage& image);
+// A metafile pasted or inserted, at the size it declares.
+EmbeddedPicture FromMetafile(quill::PictureFormat format, const QByteArray& bytes);
 
 // The shown size in twips: the goal size (or the native size) times the scale.
 QSizeF ShownSizeTwips(const EmbeddedPicture& picture);

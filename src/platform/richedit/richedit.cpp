@@ -8,6 +8,8 @@
 #include "rtf_writer.h"
 #include "text_format.h"
 
+#include "platform/pictures/picture.h"
+
 #include "storage/rounding.h"
 #include "storage/stream.h"
 
@@ -40,6 +42,9 @@ namespace {
 
 constexpr int kDocumentMargin = 4;
 constexpr const char* kRtfMimeTypes[] = {"text/rtf", "application/rtf", "text/richtext"};
+constexpr std::pair<const char*, PictureFormat> kMetafileMimeTypes[] = {
+    {"image/x-emf", PictureFormat::Emf}, {"image/emf", PictureFormat::Emf},
+    {"image/x-wmf", PictureFormat::Wmf}, {"image/wmf", PictureFormat::Wmf}};
 
 rtf::PlainEncoding EncodingOf(TStreamMode mode)
 {
@@ -461,13 +466,33 @@ void RichEdit::Print(QPrinter& printer, const QString& title)
 
 // ---- clipboard ------------------------------------------------------------------------
 
-void RichEdit::InsertImage(const QImage& image)
+void RichEdit::InsertEmbedded(const EmbeddedPicture& picture)
 {
     QTextCursor cursor = textCursor();
     cursor.insertText(QString(QChar::ObjectReplacementCharacter),
-                      PictureCharFormat(FromImage(image), WithoutPicture(cursor.charFormat())));
+                      PictureCharFormat(picture, WithoutPicture(cursor.charFormat())));
     setTextCursor(cursor);
     ensureCursorVisible();
+}
+
+void RichEdit::InsertImage(const QImage& image)
+{
+    InsertEmbedded(FromImage(image));
+}
+
+void RichEdit::InsertPicture(const Picture& picture)
+{
+    if (IsMetafile(picture.Format())) {
+        InsertEmbedded(FromMetafile(picture.Format(), picture.Bytes()));
+    } else if (picture.Format() == PictureFormat::Jpeg) {
+        // A photo keeps its own, smaller, bytes.
+        EmbeddedPicture jpeg = FromImage(picture.Bitmap());
+        jpeg.kind = PictureKind::Jpeg;
+        jpeg.bytes = picture.Bytes();
+        InsertEmbedded(jpeg);
+    } else {
+        InsertImage(picture.Bitmap());
+    }
 }
 
 QMimeData* RichEdit::createMimeDataFromSelection() const
@@ -512,6 +537,9 @@ bool RichEdit::canInsertFromMimeData(const QMimeData* source) const
     for (const char* type : kRtfMimeTypes)
         if (source->hasFormat(QString::fromLatin1(type)))
             return true;
+    for (const auto& [type, format] : kMetafileMimeTypes)
+        if (source->hasFormat(QString::fromLatin1(type)))
+            return true;
     return source->hasImage();
 }
 
@@ -528,6 +556,13 @@ void RichEdit::insertFromMimeData(const QMimeData* source)
                           BuildOptions{false, advancedTypography_})) {
                 setTextCursor(cursor);
                 ensureCursorVisible();
+                return;
+            }
+        }
+        for (const auto& [type, format] : kMetafileMimeTypes) {
+            const QByteArray bytes = source->data(QString::fromLatin1(type));
+            if (IsValidMetafile(format, bytes)) {
+                InsertEmbedded(FromMetafile(format, bytes));
                 return;
             }
         }

@@ -21,10 +21,12 @@ namespace quill {
 
 class MemoryStream;
 class FindDialog;
+class Picture;
 
 namespace richtext {
 class LinkHighlighter;
 class PageRenderer;
+struct EmbeddedPicture;
 } // namespace richtext
 
 enum TStreamFormat { sfRichText, sfPlainText };
@@ -189,8 +191,11 @@ public:
     // printable page when it is empty). Fails with the printing system's message.
     void Print(QPrinter& printer, const QString& title);
 
-    // A picture at the caret, replacing the selection, as a paste of it does.
+    // A picture at the caret, replacing the selection, as a paste of it does: a bitmap as
+    // PNG; a picture file as it was loaded (a JPEG keeps its bytes, a metafile its bytes and
+    // kind, shown as a framed box of its size).
     void InsertImage(const QImage& image);
+    void InsertPicture(const Picture& picture);
 
     // The width of the strip at the left edge in which a click selects a line.
     static constexpr int kSelectionBarWidth = 8;
@@ -223,6 +228,7 @@ private:
     };
 
     bool TryLoad(std::string_view bytes, TStreamFormat format, rtf::PlainEncoding encoding);
+    void InsertEmbedded(const richtext::EmbeddedPicture& picture);
     void PrepareDocument();
     void SelectionMaybeChanged();
     int CharacterAt(const QPoint& viewportPosition) const;

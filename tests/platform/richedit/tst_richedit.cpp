@@ -2,6 +2,7 @@
 #include "document_generator.h"
 #include "support.h"
 
+#include "platform/pictures/picture.h"
 #include "platform/richedit/find_dialog.h"
 #include "platform/richedit/link_detection.h"
 #include "platform/richedit/plain_text.h"
@@ -16,6 +17,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextList>
 #include <QtTest>
@@ -93,6 +95,7 @@ private Q_SLOTS:
     void undoAndRedoKeepAHundredSteps();
     void copyAndPasteKeepFormattingAndPictures();
     void pastedImageBecomesAPicture();
+    void picturesFromFilesAndPastedMetafiles();
     void plainTextModeKeepsTheTextAndTheModifiedFlag();
     void modifiedFlag();
     void changeAndSelectionEvents();
@@ -571,6 +574,46 @@ void RichEditTest::pastedImageBecomesAPicture()
     other.SetSelStart(0);
     other.paste();
     QCOMPARE(other.Text(), QStringLiteral("T\nUac"));
+}
+
+void RichEditTest::picturesFromFilesAndPastedMetafiles()
+{
+    RichEdit edit;
+    QTemporaryDir folder;
+    auto write = [&folder](const QString& name, const QByteArray& bytes) {
+        QFile file(folder.filePath(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+        return folder.filePath(name);
+    };
+    auto pictureAt = [&edit](int position) {
+        QTextCursor at(edit.document());
+        at.setPosition(position + 1);
+        return richtext::PictureOf(at.charFormat());
+    };
+    const QByteArray jpeg = testsupport::SampleJpeg();
+    edit.InsertPicture(Picture::LoadFromFile(write(QStringLiteral("photo.jpg"), jpeg)));
+    QCOMPARE(pictureAt(0).kind, richtext::PictureKind::Jpeg);
+    QCOMPARE(pictureAt(0).bytes, jpeg);
+    QCOMPARE(QSize(pictureAt(0).goalWidth, pictureAt(0).goalHeight), QSize(240, 180));
+
+    QByteArray emf(88, '\0');
+    emf[0] = 1;
+    emf[32] = char(0xEC); // a frame of 2540 x 1270 hundredths of a millimetre
+    emf[33] = 0x09;
+    emf[36] = char(0xF6);
+    emf[37] = 0x04;
+    emf.replace(40, 4, " EMF");
+    auto mime = std::make_unique<QMimeData>();
+    mime->setData(QStringLiteral("image/x-emf"), emf);
+    QApplication::clipboard()->setMimeData(mime.release());
+    edit.paste();
+    const richtext::EmbeddedPicture metafile = pictureAt(1);
+    QCOMPARE(metafile.kind, richtext::PictureKind::Emf);
+    QCOMPARE(metafile.bytes, emf);
+    QCOMPARE(QSize(metafile.goalWidth, metafile.goalHeight), QSize(1440, 720));
+    QVERIFY(edit.StreamOut(sfRichText).find("{\\pict\\emfblip\\picw2540\\pich1270\\picwgoal1440\\pichgoal720\r\n") !=
+            std::string::npos);
 }
 
 void RichEditTest::plainTextModeKeepsTheTextAndTheModifiedFlag()
