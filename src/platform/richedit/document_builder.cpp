@@ -3,7 +3,10 @@
 #include "picture_object.h"
 #include "text_format.h"
 
+#include "storage/rounding.h"
+
 #include <QColor>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextList>
@@ -206,6 +209,45 @@ QTextBlockFormat BlockFormatOf(const rtf::ParaFormat& source, bool advancedTypog
     ApplyIndents(format, source.firstIndent, source.leftIndent, source.rightIndent,
                  source.numbering != rtf::Numbering::None);
     return format;
+}
+
+rtf::ParaFormat ParaFormatOf(const QTextBlock& block)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    rtf::ParaFormat para;
+    const Qt::Alignment horizontal = format.alignment() & Qt::AlignHorizontal_Mask;
+    if (format.hasProperty(LogicalAlignmentProperty))
+        para.alignment = static_cast<rtf::Alignment>(std::clamp(format.intProperty(LogicalAlignmentProperty), 0, 3));
+    else if (horizontal & Qt::AlignJustify)
+        para.alignment = rtf::Alignment::Justify;
+    else if (horizontal & Qt::AlignHCenter)
+        para.alignment = rtf::Alignment::Center;
+    else if (horizontal & Qt::AlignRight)
+        para.alignment = rtf::Alignment::Right;
+    const QTextList* list = block.textList();
+    // Indents as written; a block made without them has only its margins to go by.
+    auto twips = [&format](int property, double units) {
+        return format.hasProperty(property) ? format.intProperty(property) : RoundToInt(units * kTwipsPerUnit);
+    };
+    para.firstIndent = twips(FirstIndentProperty, list ? 0.0 : format.textIndent());
+    para.leftIndent = twips(LeftIndentProperty, format.leftMargin());
+    para.rightIndent = twips(RightIndentProperty, format.rightMargin());
+    if (!list)
+        return para;
+    switch (list->format().style()) {
+    case QTextListFormat::ListDisc:
+    case QTextListFormat::ListCircle:
+    case QTextListFormat::ListSquare:
+        para.numbering = rtf::Numbering::Bullet;
+        return para;
+    case QTextListFormat::ListLowerAlpha: para.numberStyle = rtf::NumberStyle::LowerAlpha; break;
+    case QTextListFormat::ListUpperAlpha: para.numberStyle = rtf::NumberStyle::UpperAlpha; break;
+    case QTextListFormat::ListLowerRoman: para.numberStyle = rtf::NumberStyle::LowerRoman; break;
+    case QTextListFormat::ListUpperRoman: para.numberStyle = rtf::NumberStyle::UpperRoman; break;
+    default: break;
+    }
+    para.numbering = rtf::Numbering::Other;
+    return para;
 }
 
 bool LoadRtf(QTextDocument& document, std::string_view bytes, BuildOptions options)

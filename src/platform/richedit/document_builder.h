@@ -59,6 +59,10 @@ private:
 // The block format of a paragraph: alignment, indents in twips and the margins derived from them.
 QTextBlockFormat BlockFormatOf(const rtf::ParaFormat& format, bool advancedTypography);
 
+// What a block holds of a paragraph format, the inverse of BlockFormatOf: the alignment it
+// has (also while it is shown otherwise), indents in twips, and numbering.
+rtf::ParaFormat ParaFormatOf(const QTextBlock& block);
+
 // Sets the margins Qt lays out with from indents in twips; list items draw their bullet in
 // the hanging space, so their first line is not indented.
 void ApplyIndents(QTextBlockFormat& format, int firstIndent, int leftIndent, int rightIndent, bool listItem);

@@ -107,19 +107,11 @@ EmbeddedPicture FromRtf(rtf::Picture&& source)
     picture.mapping = source.metafileMapping;
     switch (source.kind) {
     case rtf::PictureKind::Png:
-        picture.kind = PictureKind::Png;
-        picture.bytes = std::move(source.data);
-        break;
     case rtf::PictureKind::Jpeg:
-        picture.kind = PictureKind::Jpeg;
-        picture.bytes = std::move(source.data);
-        break;
     case rtf::PictureKind::Emf:
-        picture.kind = PictureKind::Emf;
-        picture.bytes = std::move(source.data);
-        break;
     case rtf::PictureKind::Wmf:
-        picture.kind = PictureKind::Wmf;
+        // The kinds a document keeps, in the same order.
+        picture.kind = static_cast<PictureKind>(source.kind);
         picture.bytes = std::move(source.data);
         break;
     case rtf::PictureKind::Dib:

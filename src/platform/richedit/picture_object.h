@@ -18,6 +18,8 @@ namespace quill::richtext {
 
 // Kinds a document keeps: device-independent and device bitmaps become PNG when read.
 enum class PictureKind { Png = 0, Jpeg = 1, Emf = 2, Wmf = 3 };
+static_assert(static_cast<int>(rtf::PictureKind::Png) == static_cast<int>(PictureKind::Png) &&
+              static_cast<int>(rtf::PictureKind::Wmf) == static_cast<int>(PictureKind::Wmf));
 
 struct EmbeddedPicture {
     PictureKind kind = PictureKind::Png;

@@ -787,11 +787,6 @@ void ChangeSelectionFormat(QTextEdit& edit, const std::function<void(QTextCharFo
     group.endEditBlock();
 }
 
-bool HasBrushColor(const QTextCharFormat& format, int property)
-{
-    return format.hasProperty(property) && format.brushProperty(property).style() != Qt::NoBrush;
-}
-
 int TwipsOf(const QTextCharFormat& format, const QFont& fallback)
 {
     if (format.hasProperty(QTextFormat::FontPointSize))
@@ -866,10 +861,18 @@ void TextAttributes::SetSize(int points)
     ChangeSelectionFormat(edit_, [points](QTextCharFormat& format) { SetPoints(format, points); });
 }
 
+namespace {
+
+TColor BrushColor(const QTextCharFormat& format, int property, TColor automatic)
+{
+    return HasBrush(format, property) ? FromQColor(format.brushProperty(property).color()) : automatic;
+}
+
+} // namespace
+
 TColor TextAttributes::Color() const
 {
-    const QTextCharFormat format = SelectionFormat(edit_);
-    return HasBrushColor(format, QTextFormat::ForegroundBrush) ? FromQColor(format.foreground().color()) : clWindowText;
+    return BrushColor(SelectionFormat(edit_), QTextFormat::ForegroundBrush, clWindowText);
 }
 
 void TextAttributes::SetColor(TColor color)
@@ -881,8 +884,7 @@ void TextAttributes::SetColor(TColor color)
 
 TColor TextAttributes::BackColor() const
 {
-    const QTextCharFormat format = SelectionFormat(edit_);
-    return HasBrushColor(format, QTextFormat::BackgroundBrush) ? FromQColor(format.background().color()) : clWindow;
+    return BrushColor(SelectionFormat(edit_), QTextFormat::BackgroundBrush, clWindow);
 }
 
 void TextAttributes::SetBackColor(TColor color)
@@ -1008,38 +1010,21 @@ void ChangeParagraphs(QTextEdit& edit, const std::function<void(QTextBlock, QTex
     group.endEditBlock();
 }
 
-struct Indents {
-    int first = 0;
-    int left = 0;
-    int right = 0;
-};
-
-Indents IndentsOf(const QTextBlock& block)
+rtf::ParaFormat FirstParagraph(const QTextEdit& edit)
 {
-    const QTextBlockFormat format = block.blockFormat();
-    auto twips = [&format](int property, double units) {
-        return format.hasProperty(property) ? format.intProperty(property) : RoundToInt(units * kTwipsPerUnit);
-    };
-    return {twips(FirstIndentProperty, block.textList() ? 0.0 : format.textIndent()),
-            twips(LeftIndentProperty, format.leftMargin()), twips(RightIndentProperty, format.rightMargin())};
+    return ParaFormatOf(edit.document()->findBlock(edit.textCursor().selectionStart()));
 }
 
 } // namespace
 
 TextAlignment ParaAttributes::Alignment() const
 {
-    const QTextBlockFormat format = edit_.document()->findBlock(edit_.textCursor().selectionStart()).blockFormat();
-    if (format.hasProperty(LogicalAlignmentProperty))
-        return format.intProperty(LogicalAlignmentProperty) == static_cast<int>(rtf::Alignment::Justify)
-                   ? TextAlignment::Justify
-                   : TextAlignment::Left;
-    const Qt::Alignment horizontal = format.alignment() & Qt::AlignHorizontal_Mask;
-    if (horizontal & Qt::AlignJustify)
-        return TextAlignment::Justify;
-    if (horizontal & Qt::AlignHCenter)
-        return TextAlignment::Center;
-    if (horizontal & Qt::AlignRight)
-        return TextAlignment::Right;
+    switch (FirstParagraph(edit_).alignment) {
+    case rtf::Alignment::Right: return TextAlignment::Right;
+    case rtf::Alignment::Center: return TextAlignment::Center;
+    case rtf::Alignment::Justify: return TextAlignment::Justify;
+    case rtf::Alignment::Left: break;
+    }
     return TextAlignment::Left;
 }
 
@@ -1063,14 +1048,12 @@ void ParaAttributes::SetAlignment(TextAlignment alignment)
 
 NumberingStyle ParaAttributes::Numbering() const
 {
-    const QTextList* list = edit_.document()->findBlock(edit_.textCursor().selectionStart()).textList();
-    if (!list)
-        return NumberingStyle::None;
-    const QTextListFormat::Style style = list->format().style();
-    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle ||
-                   style == QTextListFormat::ListSquare
-               ? NumberingStyle::Bullet
-               : NumberingStyle::Other;
+    switch (FirstParagraph(edit_).numbering) {
+    case rtf::Numbering::Bullet: return NumberingStyle::Bullet;
+    case rtf::Numbering::Other: return NumberingStyle::Other;
+    case rtf::Numbering::None: break;
+    }
+    return NumberingStyle::None;
 }
 
 void ParaAttributes::SetNumbering(NumberingStyle numbering)
@@ -1082,12 +1065,13 @@ void ParaAttributes::SetNumbering(NumberingStyle numbering)
     group.beginEditBlock();
     QTextList* list = nullptr;
     for (const QTextBlock& block : blocks) {
-        const Indents indents = IndentsOf(block);
+        const rtf::ParaFormat indents = ParaFormatOf(block);
         QTextCursor cursor(block);
         if (QTextList* old = block.textList())
             old->remove(block);
         QTextBlockFormat format = cursor.blockFormat();
-        ApplyIndents(format, indents.first, indents.left, indents.right, numbering != NumberingStyle::None);
+        ApplyIndents(format, indents.firstIndent, indents.leftIndent, indents.rightIndent,
+                     numbering != NumberingStyle::None);
         format.setObjectIndex(-1);
         cursor.setBlockFormat(format);
         if (numbering == NumberingStyle::None)
@@ -1107,8 +1091,7 @@ void ParaAttributes::SetNumbering(NumberingStyle numbering)
 
 int ParaAttributes::HangingOffset() const
 {
-    const QTextBlock block = edit_.document()->findBlock(edit_.textCursor().selectionStart());
-    return -IndentsOf(block).first / 20;
+    return -FirstParagraph(edit_).firstIndent / 20;
 }
 
 void ParaAttributes::SetHangingOffset(int points)
@@ -1116,9 +1099,9 @@ void ParaAttributes::SetHangingOffset(int points)
     const int offset = points * 20;
     ChangeParagraphs(edit_, [offset](QTextBlock block, QTextBlockFormat& format) {
         // The first line stays where it starts; the following lines move.
-        const Indents indents = IndentsOf(block);
-        const int firstLine = indents.left + indents.first;
-        ApplyIndents(format, -offset, firstLine + offset, indents.right, block.textList() != nullptr);
+        const rtf::ParaFormat indents = ParaFormatOf(block);
+        const int firstLine = indents.leftIndent + indents.firstIndent;
+        ApplyIndents(format, -offset, firstLine + offset, indents.rightIndent, block.textList() != nullptr);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "rtf_writer.h"
 
 #include "codepages.h"
+#include "document_builder.h"
 #include "picture_object.h"
 #include "text_format.h"
 
@@ -43,71 +44,6 @@ struct RunFormat {
     int background = 0;
 };
 
-struct ParaProps {
-    rtf::Alignment alignment = rtf::Alignment::Left;
-    int firstIndent = 0;
-    int leftIndent = 0;
-    int rightIndent = 0;
-    rtf::Numbering numbering = rtf::Numbering::None;
-    rtf::NumberStyle style = rtf::NumberStyle::Decimal;
-    friend bool operator==(const ParaProps&, const ParaProps&) = default;
-};
-
-rtf::Alignment AlignmentOf(const QTextBlockFormat& format)
-{
-    if (format.hasProperty(LogicalAlignmentProperty))
-        return static_cast<rtf::Alignment>(std::clamp(format.intProperty(LogicalAlignmentProperty), 0, 3));
-    const Qt::Alignment horizontal = format.alignment() & Qt::AlignHorizontal_Mask;
-    if (horizontal & Qt::AlignJustify)
-        return rtf::Alignment::Justify;
-    if (horizontal & Qt::AlignHCenter)
-        return rtf::Alignment::Center;
-    if (horizontal & Qt::AlignRight)
-        return rtf::Alignment::Right;
-    return rtf::Alignment::Left;
-}
-
-int Twips(const QTextBlockFormat& format, int property, double units)
-{
-    return format.hasProperty(property) ? format.intProperty(property) : RoundToInt(units * kTwipsPerUnit);
-}
-
-ParaProps PropsOf(const QTextBlock& block)
-{
-    const QTextBlockFormat format = block.blockFormat();
-    ParaProps props;
-    props.alignment = AlignmentOf(format);
-    const QTextList* list = block.textList();
-    props.firstIndent = Twips(format, FirstIndentProperty, list ? 0.0 : format.textIndent());
-    props.leftIndent = Twips(format, LeftIndentProperty, format.leftMargin());
-    props.rightIndent = Twips(format, RightIndentProperty, format.rightMargin());
-    if (list) {
-        switch (list->format().style()) {
-        case QTextListFormat::ListDisc:
-        case QTextListFormat::ListCircle:
-        case QTextListFormat::ListSquare:
-            props.numbering = rtf::Numbering::Bullet;
-            break;
-        case QTextListFormat::ListLowerAlpha:
-            props.numbering = rtf::Numbering::Other, props.style = rtf::NumberStyle::LowerAlpha;
-            break;
-        case QTextListFormat::ListUpperAlpha:
-            props.numbering = rtf::Numbering::Other, props.style = rtf::NumberStyle::UpperAlpha;
-            break;
-        case QTextListFormat::ListLowerRoman:
-            props.numbering = rtf::Numbering::Other, props.style = rtf::NumberStyle::LowerRoman;
-            break;
-        case QTextListFormat::ListUpperRoman:
-            props.numbering = rtf::Numbering::Other, props.style = rtf::NumberStyle::UpperRoman;
-            break;
-        default:
-            props.numbering = rtf::Numbering::Other;
-            break;
-        }
-    }
-    return props;
-}
-
 const char* FamilyWord(int familyClass)
 {
     static const char* const words[] = {"fnil", "froman", "fswiss", "fmodern", "fscript", "fdecor", "ftech", "fbidi"};
@@ -130,11 +66,6 @@ std::uint32_t Bgr(const QColor& color)
 {
     return static_cast<std::uint32_t>(color.red()) | static_cast<std::uint32_t>(color.green()) << 8 |
            static_cast<std::uint32_t>(color.blue()) << 16;
-}
-
-bool HasBrush(const QTextCharFormat& format, int property)
-{
-    return format.hasProperty(property) && format.brushProperty(property).style() != Qt::NoBrush;
 }
 
 // RTF text with its escapes, written to one output that tracks whether the last control
@@ -239,9 +170,9 @@ public:
     {
         bodyBytes_.reserve(static_cast<std::size_t>(document_.characterCount()) * 11 / 10 + 64);
         bool first = true;
-        ParaProps previous;
+        rtf::ParaFormat previous;
         for (QTextBlock block = document_.begin(); block.isValid(); block = block.next()) {
-            const ParaProps props = PropsOf(block);
+            const rtf::ParaFormat props = ParaFormatOf(block);
             WriteParagraphStart(block, props, first || !(props == previous));
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextFragment fragment = it.fragment();
@@ -260,7 +191,7 @@ public:
     }
 
 private:
-    void WriteParagraphStart(const QTextBlock& block, const ParaProps& props, bool changed)
+    void WriteParagraphStart(const QTextBlock& block, const rtf::ParaFormat& props, bool changed)
     {
         if (changed)
             body_.Word("pard");
@@ -275,7 +206,7 @@ private:
             body_.Word("tab");
             body_.Raw("}");
             if (changed)
-                body_.Raw(std::string("{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\") + NumberStyleWord(props.style) +
+                body_.Raw(std::string("{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\") + NumberStyleWord(props.numberStyle) +
                           "{\\pntxta.}}");
         }
         if (!changed)

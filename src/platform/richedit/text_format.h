@@ -4,6 +4,7 @@
 // attributes of the RTF font table, indents in twips as the document gives them, the
 // alignment that a switched-off advanced typography shows differently, and pictures.
 
+#include <QBrush>
 #include <QTextFormat>
 
 namespace quill::richtext {
@@ -41,5 +42,11 @@ constexpr int PictureObjectType = QTextFormat::UserObject + 1;
 
 // Document units are pixels at 96 per inch: 15 twips each.
 constexpr double kTwipsPerUnit = 15.0;
+
+// Whether a colour is set (a brush that paints); without one the colour is automatic.
+inline bool HasBrush(const QTextFormat& format, int property)
+{
+    return format.hasProperty(property) && format.brushProperty(property).style() != Qt::NoBrush;
+}
 
 } // namespace quill::richtext

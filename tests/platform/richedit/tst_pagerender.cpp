@@ -26,15 +26,22 @@ QImage Page(int width = 600, int height = 800)
     return image;
 }
 
-// The smallest rectangle holding every dark pixel; empty when there is none.
-QRect Ink(const QImage& image)
+// The smallest rectangle holding every pixel that passes `test`; empty when none does.
+template <typename Test>
+QRect PixelsWhere(const QImage& image, Test test)
 {
-    QRect ink;
+    QRect found;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 128)
-                ink |= QRect(x, y, 1, 1);
-    return ink;
+            if (test(image.pixel(x, y)))
+                found |= QRect(x, y, 1, 1);
+    return found;
+}
+
+// Where the dark pixels are.
+QRect Ink(const QImage& image)
+{
+    return PixelsWhere(image, [](QRgb pixel) { return qGray(pixel) < 128; });
 }
 
 QString Paragraphs(int count)
@@ -252,16 +259,8 @@ void PageRenderTest::picturesAreDrawnAtTheirSize()
     QPainter painter(&page);
     QCOMPARE(edit.FormatRange(&painter, QRect(0, 0, 4000, 2000), 0, -1, true), 2);
     painter.end();
-    QRect bitmap;
-    QRect frame;
-    for (int y = 0; y < page.height(); ++y) {
-        for (int x = 0; x < page.width(); ++x) {
-            if (page.pixel(x, y) == qRgb(255, 0, 0))
-                bitmap |= QRect(x, y, 1, 1);
-            if (page.pixel(x, y) == qRgb(0x80, 0x80, 0x80))
-                frame |= QRect(x, y, 1, 1);
-        }
-    }
+    const QRect bitmap = PixelsWhere(page, [](QRgb pixel) { return pixel == qRgb(255, 0, 0); });
+    const QRect frame = PixelsWhere(page, [](QRgb pixel) { return pixel == qRgb(0x80, 0x80, 0x80); });
     QCOMPARE(bitmap.size(), QSize(48, 24));      // half an inch by a quarter
     QCOMPARE(frame.size(), QSize(96, 48));       // one inch by half an inch
     QCOMPARE(frame.left(), bitmap.right() + 1);  // side by side on one line
