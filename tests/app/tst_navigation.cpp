@@ -181,6 +181,31 @@ private Q_SLOTS:
         QCOMPARE(frmMain->Editor->Text(), QString("the third"));
     }
 
+    // A body that is not RTF is shown as 8-bit text, although the editor streams plain text
+    // as UTF-16 elsewhere.
+    void plainTextBodyIsShownAsText()
+    {
+        QFile plain(QUILLMERE_SAMPLES_DIR "/rtf/plain-body.dat");
+        QVERIFY(plain.open(QIODevice::ReadOnly));
+        {
+            MemTable table("tblJournal");
+            const JournalFields f = DeclareJournalFields(table);
+            table.SetFileName(run_->path("Journal.cds").toStdString());
+            table.Open();
+            table.Insert();
+            f.JournalDate.SetAsDateTime(FromQDate(Day(20)));
+            f.JournalEntry.LoadFromStream(MemoryStream(plain.readAll().toStdString()));
+            table.Post();
+            table.Close();
+        }
+        run_->start();
+        frmMain->ShowDate(FromQDate(Day(20)));
+        QCOMPARE(frmMain->Editor->Text(), QString::fromUtf8("Just plain text\nsecond line, café"));
+        QCOMPARE(frmMain->Editor->SelStart(), 0);
+        QVERIFY(!frmMain->Editor->Modified());
+        QCOMPARE(frmMain->Editor->StreamMode(), TStreamMode(smUnicode));
+    }
+
     void showDateStoresAndLoads()
     {
         run_->start();
