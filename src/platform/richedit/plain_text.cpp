@@ -38,7 +38,6 @@ QString PlainTextSink::TakeText()
 QString BodyPlainText(std::string_view body)
 {
     QString text;
-    text.reserve(static_cast<qsizetype>(std::min<std::size_t>(body.size(), 1u << 16)));
     if (rtf::ReadRtfPlainText(body, text))
         return text;
     PlainTextSink sink;

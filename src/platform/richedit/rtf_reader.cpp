@@ -274,6 +274,65 @@ NumberStyle StyleOfLevelFormat(int nfc)
     }
 }
 
+// Plain text written straight into the caller's string, which grows as needed: no call per
+// run of text, and no second copy.
+class PlainOutput {
+public:
+    PlainOutput(QString& text, std::size_t expected) : text_(text), start_(text.size())
+    {
+        text_.resize(start_ + static_cast<qsizetype>(expected) + 16);
+        Refresh(start_);
+    }
+
+    void Latin1(const char* bytes, qsizetype count)
+    {
+        Reserve(count);
+        for (qsizetype i = 0; i < count; ++i)
+            next_[i] = static_cast<unsigned char>(bytes[i]);
+        next_ += count;
+    }
+    void Char(char16_t c)
+    {
+        Reserve(1);
+        *next_++ = c;
+    }
+    void Text(QStringView text)
+    {
+        Reserve(text.size());
+        std::memcpy(next_, text.utf16(), static_cast<std::size_t>(text.size()) * sizeof(char16_t));
+        next_ += text.size();
+    }
+    // Cuts the string to what was written; soft line breaks become "\n".
+    void Finish()
+    {
+        const qsizetype used = Used();
+        std::replace(reinterpret_cast<char16_t*>(text_.data()) + start_, next_, char16_t(0x2028), u'\n');
+        text_.resize(used);
+    }
+
+private:
+    qsizetype Used() const { return next_ - reinterpret_cast<const char16_t*>(text_.constData()); }
+    void Reserve(qsizetype count)
+    {
+        if (end_ - next_ >= count)
+            return;
+        const qsizetype used = Used();
+        text_.resize(std::max(text_.size() * 2, used + count + 16));
+        Refresh(used);
+    }
+    void Refresh(qsizetype used)
+    {
+        char16_t* base = reinterpret_cast<char16_t*>(text_.data());
+        next_ = base + used;
+        end_ = base + text_.size();
+    }
+
+    QString& text_;
+    const qsizetype start_;
+    char16_t* next_ = nullptr;
+    char16_t* end_ = nullptr;
+};
+
 constexpr int kLevelFormatBullet = 23;
 constexpr int kLevelFormatNone = 255;
 constexpr int kMaxIndent = 31680; // 22 inches in twips
@@ -289,7 +348,7 @@ public:
 
     // Writes the plain text straight into `text`, as PlainTextSink would collect it, without
     // the formats a search has no use for.
-    Parser(std::string_view bytes, QString& text, Tables& tables)
+    Parser(std::string_view bytes, PlainOutput& text, Tables& tables)
         : p_(bytes.data()), end_(bytes.data() + bytes.size()), sink_(nullptr), plain_(&text), tables_(tables),
           wantPictures_(false)
     {
@@ -327,8 +386,6 @@ private:
     void Emit(QStringView text);
     void PrepareDocumentText();
     void AppendDocumentText(QStringView text);
-    // Where document text goes: the plain text, or the run for the sink.
-    QString& Text() { return plain_ ? *plain_ : pending_; }
     void FlushBytes();
     void FlushText();
     void ResolveSurrogate();
@@ -349,7 +406,7 @@ private:
     const char* p_;
     const char* end_;
     Sink* sink_;
-    QString* plain_ = nullptr;
+    PlainOutput* plain_ = nullptr;
     bool paragraphEnded_ = false; // plain text: a "\n" is due before the next content
     Tables& tables_;
     const bool wantPictures_;
@@ -986,7 +1043,10 @@ void Parser::EmitAscii(const char* begin, const char* end)
     if (st_.dest == Dest::Normal) {
         if (!st_.hidden) {
             PrepareDocumentText();
-            Text().append(QLatin1StringView(begin, end - begin));
+            if (plain_)
+                plain_->Latin1(begin, end - begin);
+            else
+                pending_.append(QLatin1StringView(begin, end - begin));
         }
         return;
     }
@@ -1113,7 +1173,10 @@ void Parser::EmitChar(char16_t ch)
     if (highSurrogate_ == 0 && st_.dest == Dest::Normal) {
         if (!st_.hidden) {
             PrepareDocumentText();
-            Text() += QChar(ch);
+            if (plain_)
+                plain_->Char(ch);
+            else
+                pending_ += QChar(ch);
         }
         return;
     }
@@ -1163,11 +1226,11 @@ void Parser::PrepareDocumentText()
 {
     if (plain_) {
         if (paragraphEnded_) {
-            *plain_ += u'\n';
+            plain_->Char(u'\n');
             paragraphEnded_ = false;
         }
         for (; pendingCells_ > 0; --pendingCells_)
-            *plain_ += u'\t';
+            plain_->Char(u'\t');
         paragraphHasContent_ = true;
         return;
     }
@@ -1186,7 +1249,10 @@ void Parser::PrepareDocumentText()
 void Parser::AppendDocumentText(QStringView text)
 {
     PrepareDocumentText();
-    Text() += text;
+    if (plain_)
+        plain_->Text(text);
+    else
+        pending_ += text;
 }
 
 void Parser::FlushText()
@@ -1205,7 +1271,7 @@ void Parser::EndParagraph(const ParaState& para)
     pendingCells_ = 0;
     if (plain_) {
         if (paragraphEnded_)
-            *plain_ += u'\n';
+            plain_->Char(u'\n');
         paragraphEnded_ = true;
         return;
     }
@@ -1410,9 +1476,12 @@ bool ReadRtfPlainText(std::string_view bytes, QString& text)
     if (!LooksLikeRtf(bytes))
         return false;
     Tables tables;
-    Parser parser(bytes.substr(bytes.find('{')), text, tables);
+    // The plain text has no more characters than the RTF has bytes, save for what a
+    // damaged document may add; the output grows if it must.
+    PlainOutput output(text, std::min<std::size_t>(bytes.size(), 1u << 16));
+    Parser parser(bytes.substr(bytes.find('{')), output, tables);
     parser.Run();
-    text.replace(QChar(0x2028), u'\n');
+    output.Finish();
     return true;
 }
 
