@@ -51,6 +51,8 @@ char16_t Fold(char16_t c)
 {
     if (c < 0x80)
         return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    if (c == 0x2028)
+        return u'\n'; // a soft line break before the text is finished
     return QChar::toCaseFolded(c);
 }
 
@@ -69,6 +71,11 @@ BodySearch::BodySearch(const QString& text)
 
 bool BodySearch::Contains(QStringView text) const
 {
+    return ContainsFrom(text, 0);
+}
+
+bool BodySearch::ContainsFrom(QStringView text, qsizetype from) const
+{
     const qsizetype m = folded_.size();
     const qsizetype n = text.size();
     if (m == 0)
@@ -76,7 +83,7 @@ bool BodySearch::Contains(QStringView text) const
     const auto* hay = reinterpret_cast<const char16_t*>(text.utf16());
     const auto* needle = reinterpret_cast<const char16_t*>(folded_.utf16());
     const char16_t last = needle[m - 1];
-    for (qsizetype i = 0; i + m <= n;) {
+    for (qsizetype i = std::max<qsizetype>(from, 0); i + m <= n;) {
         const char16_t c = Fold(hay[i + m - 1]);
         if (c == last) {
             qsizetype k = m - 2;
@@ -92,7 +99,21 @@ bool BodySearch::Contains(QStringView text) const
 
 bool BodySearch::Matches(std::string_view body) const
 {
-    return folded_.isEmpty() || Contains(BodyPlainText(body));
+    if (folded_.isEmpty())
+        return true;
+    // Paragraph by paragraph: a body that has the text early is not read to its end.
+    const qsizetype overlap = folded_.size() - 1;
+    qsizetype searched = 0; // where the next search starts
+    const rtf::PlainTextCheck found = [&](QStringView text) {
+        const bool hit = ContainsFrom(text, searched);
+        searched = std::max<qsizetype>(0, text.size() - overlap);
+        return hit;
+    };
+    QString text;
+    bool stopped = false;
+    if (rtf::ReadRtfPlainText(body, text, &found, &stopped))
+        return stopped || ContainsFrom(text, searched);
+    return Contains(BodyPlainText(body));
 }
 
 } // namespace quill

@@ -43,6 +43,8 @@ public:
     bool Matches(std::string_view body) const;
     // The same test on plain text.
     bool Contains(QStringView text) const;
+    // Only matches that begin at `from` or later.
+    bool ContainsFrom(QStringView text, qsizetype from) const;
 
 private:
     QString folded_;

@@ -302,6 +302,13 @@ public:
         std::memcpy(next_, text.utf16(), static_cast<std::size_t>(text.size()) * sizeof(char16_t));
         next_ += text.size();
     }
+    // What was written so far (soft line breaks still U+2028).
+    QStringView View() const
+    {
+        const char16_t* base = reinterpret_cast<const char16_t*>(text_.constData()) + start_;
+        return QStringView(base, next_ - base);
+    }
+
     // Cuts the string to what was written; soft line breaks become "\n".
     void Finish()
     {
@@ -348,11 +355,13 @@ public:
 
     // Writes the plain text straight into `text`, as PlainTextSink would collect it, without
     // the formats a search has no use for.
-    Parser(std::string_view bytes, PlainOutput& text, Tables& tables)
-        : p_(bytes.data()), end_(bytes.data() + bytes.size()), sink_(nullptr), plain_(&text), tables_(tables),
-          wantPictures_(false)
+    Parser(std::string_view bytes, PlainOutput& text, Tables& tables, const PlainTextCheck* enough)
+        : p_(bytes.data()), end_(bytes.data() + bytes.size()), sink_(nullptr), plain_(&text), enough_(enough),
+          tables_(tables), wantPictures_(false)
     {
     }
+
+    bool Stopped() const { return stopped_; }
 
     void Run();
 
@@ -407,6 +416,7 @@ private:
     const char* end_;
     Sink* sink_;
     PlainOutput* plain_ = nullptr;
+    const PlainTextCheck* enough_ = nullptr; // asked after every paragraph whether to go on
     bool paragraphEnded_ = false; // plain text: a "\n" is due before the next content
     Tables& tables_;
     const bool wantPictures_;
@@ -415,6 +425,7 @@ private:
     std::vector<State> stack_;
     bool done_ = false;
     bool finished_ = false;
+    bool stopped_ = false;
     bool ignorable_ = false; // after \*
     int skipFallback_ = 0;   // characters of a \u fallback still to skip
     int deff_ = -1;
@@ -1273,6 +1284,12 @@ void Parser::EndParagraph(const ParaState& para)
         if (paragraphEnded_)
             plain_->Char(u'\n');
         paragraphEnded_ = true;
+        if (enough_ && (*enough_)(plain_->View())) {
+            // The reader has what it wanted: the rest goes unread.
+            finished_ = true;
+            done_ = true;
+            stopped_ = true;
+        }
         return;
     }
     FlushText();
@@ -1471,7 +1488,7 @@ bool ReadRtf(std::string_view bytes, Sink& sink, Tables& tables)
     return true;
 }
 
-bool ReadRtfPlainText(std::string_view bytes, QString& text)
+bool ReadRtfPlainText(std::string_view bytes, QString& text, const PlainTextCheck* enough, bool* stopped)
 {
     if (!LooksLikeRtf(bytes))
         return false;
@@ -1479,9 +1496,11 @@ bool ReadRtfPlainText(std::string_view bytes, QString& text)
     // The plain text has no more characters than the RTF has bytes, save for what a
     // damaged document may add; the output grows if it must.
     PlainOutput output(text, std::min<std::size_t>(bytes.size(), 1u << 16));
-    Parser parser(bytes.substr(bytes.find('{')), output, tables);
+    Parser parser(bytes.substr(bytes.find('{')), output, tables, enough);
     parser.Run();
     output.Finish();
+    if (stopped)
+        *stopped = parser.Stopped();
     return true;
 }
 

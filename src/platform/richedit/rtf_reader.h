@@ -10,6 +10,7 @@
 
 #include "rtf_format.h"
 
+#include <functional>
 #include <string_view>
 
 namespace quill::rtf {
@@ -22,10 +23,15 @@ constexpr int kMaxGroupDepth = 512;
 // after white space.
 bool ReadRtf(std::string_view bytes, Sink& sink, Tables& tables);
 
+// Told the plain text read so far (soft line breaks still U+2028), says whether that is enough.
+using PlainTextCheck = std::function<bool(QStringView text)>;
+
 // The same reading for plain text only, appended to `text` exactly as PlainTextSink collects
 // it (paragraphs separated by "\n", soft line breaks as "\n", pictures left out), without
-// the work formats take.
-bool ReadRtfPlainText(std::string_view bytes, QString& text);
+// the work formats take. With `enough`, reading stops at the end of the first paragraph
+// after which it says yes; `stopped` then tells whether it did.
+bool ReadRtfPlainText(std::string_view bytes, QString& text, const PlainTextCheck* enough = nullptr,
+                      bool* stopped = nullptr);
 
 // True when the bytes begin with "{\rtf" after white space.
 bool LooksLikeRtf(std::string_view bytes);

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void oddUtf16IsNotText();
     void bodySearchIgnoresCaseAndMatchesInsideWords();
     void bodySearchAgreesWithCaseInsensitiveContains();
+    void readingStopsWhenItHasEnough();
 };
 
 void RtfReaderTest::samplesGiveTheirText_data()
@@ -500,6 +501,35 @@ void RtfReaderTest::bodySearchIgnoresCaseAndMatchesInsideWords()
     QVERIFY(!BodySearch(QStringLiteral("street second")).Matches(body));
     QVERIFY(!BodySearch(QStringLiteral("\\b")).Matches(body));
     QVERIFY(BodySearch(QStringLiteral("PLAIN")).Matches("just plain text"));
+
+    // Paragraph by paragraph, matches that cross a paragraph end or a soft line break count.
+    const std::string lines = "{\\rtf1 one\\par two\\line three\\par four\\par}";
+    for (const char* needle : {"one\ntwo", "e\nt", "two\nthree", "three\nfour", "four", "ONE"})
+        QVERIFY2(BodySearch(QString::fromUtf8(needle)).Matches(lines), needle);
+    QVERIFY(!BodySearch(QStringLiteral("one two")).Matches(lines));
+    QVERIFY(!BodySearch(QStringLiteral("four\n")).Matches(lines));
+}
+
+void RtfReaderTest::readingStopsWhenItHasEnough()
+{
+    const std::string body = "{\\rtf1 first\\par second\\par third}";
+    int asked = 0;
+    const rtf::PlainTextCheck enough = [&asked](QStringView text) {
+        ++asked;
+        return text.endsWith(u"second");
+    };
+    QString text;
+    bool stopped = false;
+    QVERIFY(rtf::ReadRtfPlainText(body, text, &enough, &stopped));
+    QVERIFY(stopped);
+    QCOMPARE(text, QStringLiteral("first\nsecond"));
+    QCOMPARE(asked, 2);
+
+    const rtf::PlainTextCheck never = [](QStringView) { return false; };
+    QString all;
+    QVERIFY(rtf::ReadRtfPlainText(body, all, &never, &stopped));
+    QVERIFY(!stopped);
+    QCOMPARE(all, QStringLiteral("first\nsecond\nthird"));
 }
 
 void RtfReaderTest::bodySearchAgreesWithCaseInsensitiveContains()
