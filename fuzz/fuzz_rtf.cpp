@@ -1,6 +1,7 @@
 // Fuzzes the RTF reader through both of its sinks: whatever the bytes, the plain-text
-// extraction gives exactly the text of the document the control builds, and writing that
-// document and reading it back gives the same text again.
+// extraction gives exactly the text of the document the control builds, writing that
+// document and reading it back gives the same text again, and the search, which reads
+// paragraph by paragraph and stops early, finds what is in that text and nothing else.
 #include "platform/richedit/document_builder.h"
 #include "platform/richedit/picture_object.h"
 #include "platform/richedit/plain_text.h"
@@ -51,5 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string written = quill::richtext::WriteRtf(document);
     if (quill::BodyPlainText(written) != extracted)
         std::abort();
+
+    const QString inside = extracted.mid(extracted.size() / 3, 5);
+    if (!inside.isEmpty() && !quill::BodySearch(inside).Matches(bytes))
+        std::abort();
+    for (const QString& needle : {QStringLiteral("e\nt"), QStringLiteral("\u00e9")}) {
+        if (quill::BodySearch(needle).Matches(bytes) != extracted.contains(needle, Qt::CaseInsensitive))
+            std::abort();
+    }
     return 0;
 }
