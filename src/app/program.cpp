@@ -42,6 +42,9 @@ void CloseTable(MemTable& table)
 Program::Program()
 {
     InitProgramResources();
+    // The run ends when the main window's close sequence says so, not when some window
+    // (the password prompt, say) happens to be the last one shown.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
     TfrmMain* main = Create(windows_, frmMain, nullptr);
     Create(windows_, frmLogin, nullptr);
     Create(windows_, frmEmoticons, main);
