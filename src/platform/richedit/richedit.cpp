@@ -863,6 +863,12 @@ void TextAttributes::SetSize(int points)
 
 namespace {
 
+FontStyles StyleFlags(bool bold, bool italic, bool underline, bool strikeOut)
+{
+    return (bold ? fsBold : 0u) | (italic ? fsItalic : 0u) | (underline ? fsUnderline : 0u) |
+           (strikeOut ? fsStrikeOut : 0u);
+}
+
 TColor BrushColor(const QTextCharFormat& format, int property, TColor automatic)
 {
     return HasBrush(format, property) ? FromQColor(format.brushProperty(property).color()) : automatic;
@@ -897,18 +903,9 @@ void TextAttributes::SetBackColor(TColor color)
 FontStyles TextAttributes::Style() const
 {
     const QTextCharFormat format = SelectionFormat(edit_);
-    FontStyles style = 0;
     const int weight = format.hasProperty(QTextFormat::FontWeight) ? format.fontWeight()
                                                                    : edit_.document()->defaultFont().weight();
-    if (weight >= QFont::DemiBold)
-        style |= fsBold;
-    if (format.fontItalic())
-        style |= fsItalic;
-    if (format.fontUnderline())
-        style |= fsUnderline;
-    if (format.fontStrikeOut())
-        style |= fsStrikeOut;
-    return style;
+    return StyleFlags(weight >= QFont::DemiBold, format.fontItalic(), format.fontUnderline(), format.fontStrikeOut());
 }
 
 void TextAttributes::SetStyle(FontStyles style)
@@ -969,15 +966,7 @@ void TextAttributes::SetLink(bool link)
 void TextAttributes::Assign(const QFont& font, TColor color, int charset)
 {
     const int points = font.pointSize() > 0 ? font.pointSize() : font.pixelSize() * 72 / 96;
-    FontStyles style = 0;
-    if (font.bold())
-        style |= fsBold;
-    if (font.italic())
-        style |= fsItalic;
-    if (font.underline())
-        style |= fsUnderline;
-    if (font.strikeOut())
-        style |= fsStrikeOut;
+    const FontStyles style = StyleFlags(font.bold(), font.italic(), font.underline(), font.strikeOut());
     const int weight = font.weight();
     const FontPitch pitch = font.fixedPitch() ? FontPitch::Fixed : FontPitch::Default;
     const QString family = font.family();

@@ -68,6 +68,14 @@ int PdfPages(const QString& path, QString* title = nullptr)
     return pages;
 }
 
+// A printer that writes a PDF file.
+void PrintToPdf(QPrinter& printer, const QString& path)
+{
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+}
+
 // The margin rectangle the print command stores, in printer pixels.
 QRect Margins(const QPrinter& printer)
 {
@@ -104,9 +112,7 @@ void PageRenderTest::textOfTwoAndAHalfPagesPrintsOnThree()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("entry.pdf"));
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setPageSize(QPageSize(QPageSize::A4));
+    PrintToPdf(printer, path);
     const QRect area = Twips(Margins(printer), printer.logicalDpiX(), printer.logicalDpiY());
 
     // How many one-line paragraphs fill a page, measured on another device: the layout is
@@ -236,8 +242,7 @@ void PageRenderTest::emptyDocumentPrintsOnePage()
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("empty.pdf"));
     QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
+    PrintToPdf(printer, path);
     RichEdit edit;
     edit.Print(printer, QStringLiteral("My Journal Entry For 01 January 2020"));
     QCOMPARE(PdfPages(path), 1);
