@@ -1,28 +1,10 @@
 // quillmere-tool info, list, get and put, run as a user runs them.
 #include "tables.h"
 
-#include <QProcess>
+#include "run_tool.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run Tool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral(QUILLMERE_TOOL), args);
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
-
-} // namespace
 
 class TestToolTables : public QObject {
     Q_OBJECT
@@ -32,7 +14,7 @@ private Q_SLOTS:
 
     void listPrintsEveryVisibleEntryInDateOrder()
     {
-        const Run r = Tool({"list", QUILLMERE_SAMPLES_DIR "/cds/journal-samples.cds"});
+        const ToolRun r = Tool({"list", QUILLMERE_SAMPLES_DIR "/cds/journal-samples.cds"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, Sample("cds/journal-samples.list"));
     }
@@ -53,22 +35,22 @@ private Q_SLOTS:
 
     void infoDescribesAnyTable()
     {
-        const Run r = Tool({"info", QUILLMERE_SAMPLES_DIR "/cds/settings-arial-11.cds"});
+        const ToolRun r = Tool({"info", QUILLMERE_SAMPLES_DIR "/cds/settings-arial-11.cds"});
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.contains("Password"));
         QVERIFY(r.out.contains("width 20"));
         QVERIFY(r.out.endsWith("Rows: 1 stored, 1 visible\n"));
-        const Run j = Tool({"info", QUILLMERE_SAMPLES_DIR "/cds/journal-samples.cds"});
+        const ToolRun j = Tool({"info", QUILLMERE_SAMPLES_DIR "/cds/journal-samples.cds"});
         QVERIFY(j.out.contains("blob kind Binary"));
         QVERIFY(j.out.endsWith("Rows: 9 stored, 8 visible\n"));
     }
 
     void getWritesTheBodyBytes()
     {
-        const Run r = Tool({"get", QUILLMERE_SAMPLES_DIR "/cds/journal-one-entry.cds", "2010-09-08"});
+        const ToolRun r = Tool({"get", QUILLMERE_SAMPLES_DIR "/cds/journal-one-entry.cds", "2010-09-08"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, QByteArray("{\\rtf1}"));
-        const Run missing = Tool({"get", QUILLMERE_SAMPLES_DIR "/cds/journal-one-entry.cds", "2010-09-09"});
+        const ToolRun missing = Tool({"get", QUILLMERE_SAMPLES_DIR "/cds/journal-one-entry.cds", "2010-09-09"});
         QCOMPARE(missing.exitCode, 1);
         QCOMPARE(missing.err, QByteArray("No entry for 2010-09-09\n"));
         QVERIFY(missing.out.isEmpty());
@@ -119,12 +101,9 @@ private Q_SLOTS:
         const QString path = dir_.filePath("J");
         QVERIFY(WriteFile(path, journal));
         QVERIFY(WriteFile(dir_.filePath("B"), "{\\rtf1 x}"));
-        QProcess p;
-        p.setWorkingDirectory(dir_.path());
-        p.start(QStringLiteral(QUILLMERE_TOOL), args);
-        QVERIFY(p.waitForFinished(60000));
-        QCOMPARE(p.exitCode(), exitCode);
-        QVERIFY2(p.readAllStandardError().startsWith(message), qPrintable(args.join(' ')));
+        const ToolRun run = Tool(args, dir_.path());
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY2(run.err.startsWith(message), qPrintable(args.join(' ')));
         QCOMPARE(ReadFile(path), journal);
     }
 

@@ -1,25 +1,10 @@
 // quillmere-tool text and search, run as a user runs them.
-#include "support.h"
+#include "platform/richedit/support.h"
+#include "run_tool.h"
 
-#include <QProcess>
 #include <QtTest>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run Tool(const QStringList& arguments)
-{
-    QProcess tool;
-    tool.start(QStringLiteral(QUILLMERE_BINARY_DIR "/bin/quillmere-tool"), arguments);
-    if (!tool.waitForFinished(60000))
-        return {};
-    return {tool.exitCode(), tool.readAllStandardOutput(), tool.readAllStandardError()};
-}
 
 QString Journal()
 {
@@ -60,17 +45,17 @@ void TextCommandsTest::textOfEveryEntryInDateOrder()
     QByteArray expected;
     for (const auto& entry : kEntries)
         expected += Entry(entry);
-    const Run run = Tool({QStringLiteral("text"), Journal()});
+    const ToolRun run = Tool({QStringLiteral("text"), Journal()});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, expected);
 }
 
 void TextCommandsTest::textOfOneDay()
 {
-    const Run run = Tool({QStringLiteral("text"), Journal(), QStringLiteral("2021-03-15")});
+    const ToolRun run = Tool({QStringLiteral("text"), Journal(), QStringLiteral("2021-03-15")});
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, Entry(kEntries[4]));
-    const Run missing = Tool({QStringLiteral("text"), Journal(), QStringLiteral("2021-03-16")});
+    const ToolRun missing = Tool({QStringLiteral("text"), Journal(), QStringLiteral("2021-03-16")});
     QCOMPARE(missing.exitCode, 1);
     QCOMPARE(missing.err, QByteArray("No entry for 2021-03-16\n"));
     QVERIFY(missing.out.isEmpty());
@@ -103,7 +88,7 @@ void TextCommandsTest::search()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, dates);
-    const Run run = Tool(QStringList{QStringLiteral("search"), Journal()} + arguments);
+    const ToolRun run = Tool(QStringList{QStringLiteral("search"), Journal()} + arguments);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out, dates);
 }
@@ -129,7 +114,7 @@ void TextCommandsTest::wrongUse()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
-    const Run run = Tool(arguments);
+    const ToolRun run = Tool(arguments);
     QCOMPARE(run.exitCode, exitCode);
     QVERIFY(run.out.isEmpty());
     QVERIFY(!run.err.isEmpty());
