@@ -3,13 +3,13 @@
 # `quillmere-tool list` against `cat` of the same file; closing after one change (the table
 # alone, and the whole program) against `cp` of it and against `cp` followed by `sync`,
 # since a close flushes the new file to disk before renaming it; the program's start-up and
-# a move to the next day.
+# a move to the next day; `quillmere-tool search` against `grep -c -i -F` for a few words.
 # Usage: bench/bars.sh [BUILD_DIR]   (a Release build; default build-rel)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-rel}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLMERE_TESTS=OFF >/dev/null
-cmake --build "$build" --target quillmere-tool quillmere-genjournal bench_storage bench_app >/dev/null
+cmake --build "$build" --target quillmere-tool quillmere-genjournal bench_storage bench_app bench_richedit >/dev/null
 
 data=$build/bench-data
 journal=$data/journal-20y-pictures.cds
@@ -39,6 +39,14 @@ rm -f "$data/copy.cds"
 close_ms=$("$build/bench/bench_storage" --benchmark_filter='BM_CloseAfterOneChange/1' --benchmark_format=csv 2>/dev/null |
            awk -F, '/BM_CloseAfterOneChange/ {printf "%.1f", $3}')
 
+search_lines=()
+for word in garden "winter light" café zebra; do
+  grep_ms=$(median_ms grep -c -i -F "$word" "$journal")
+  search_ms=$(median_ms "$build/bin/quillmere-tool" search "$journal" "$word")
+  search_lines+=("$(printf 'search %-14s %6s ms   grep -c -i -F %6s ms   (%sx; bar 3x)' "\"$word\"" "$search_ms" "$grep_ms" \
+                    "$(awk "BEGIN{printf \"%.2f\", $search_ms/$grep_ms}")")")
+done
+
 app=$("$build/bench/bench_app" --benchmark_format=csv 2>/dev/null)
 app_ms() { echo "$app" | awk -F, -v name="$1" 'index($1, name) {printf "%.1f", $3}'; }
 
@@ -52,3 +60,4 @@ close_app=$(app_ms BM_CloseWithOneChangedEntry)
 echo "program close, one entry: $close_app ms   ($(awk "BEGIN{printf \"%.2f\", $close_app/$cp_ms}")x cp, $(awk "BEGIN{printf \"%.2f\", $close_app/$cpsync_ms}")x cp + sync; bar 2x cp)"
 echo "program start-up:        $(app_ms BM_StartUpUntilTodaysEntryIsShown) ms   (bar 300 ms)"
 echo "next day, entry stored:  $(app_ms BM_NextDayStoringAModifiedEntry) ms   (bar 10 ms)"
+printf '%s\n' "${search_lines[@]}"
