@@ -40,6 +40,17 @@ void ApplyButtonLook(TRbButton& button)
     button.setFont(PixelFont(QStringLiteral("MS Sans Serif"), 11));
 }
 
+TRbButton* MakeButton(QWidget* parent, const QRect& geometry, const QString& caption, const QString& picture)
+{
+    auto* button = new TRbButton(parent);
+    button->setGeometry(geometry);
+    button->SetCaption(caption);
+    ApplyButtonLook(*button);
+    if (!picture.isEmpty())
+        button->SetGlyph(ProgramPicture(picture));
+    return button;
+}
+
 namespace {
 void SetFrame(TRbPanel& panel, int cornerWidth, int borderWidth)
 {

@@ -21,6 +21,10 @@ void ApplyButtonLook(TRbButton& button);
 // program's windows it never takes the keyboard focus.
 void ApplyFramePanelLook(TRbPanel& panel, int cornerWidth, int borderWidth);
 
+// A styled button of the shared look at `geometry` on `parent`, with a caption and, when
+// `picture` is not empty, one of the program's pictures.
+TRbButton* MakeButton(QWidget* parent, const QRect& geometry, const QString& caption, const QString& picture);
+
 // The white, silver-framed panel that fills each small dialog, with its caption at the top.
 void ApplyDialogPanelLook(TRbPanel& panel, const QString& caption);
 

@@ -29,11 +29,7 @@ TfrmCalendar::TfrmCalendar(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::F
     connect(MonthCalendar1, &QCalendarWidget::clicked, this, &TfrmCalendar::MonthCalendar1Click);
     connect(MonthCalendar1, &QCalendarWidget::activated, this, &TfrmCalendar::btnOKClick);
 
-    btnOK = new TRbButton(RbPanel8);
-    btnOK->setGeometry(104, 218, 75, 25);
-    btnOK->SetCaption(QStringLiteral("OK"));
-    ApplyButtonLook(*btnOK);
-    btnOK->SetGlyph(ProgramPicture(QStringLiteral(":/buttons/ok")));
+    btnOK = MakeButton(RbPanel8, QRect(104, 218, 75, 25), QStringLiteral("OK"), QStringLiteral(":/buttons/ok"));
     connect(btnOK, &TRbButton::OnClick, this, &TfrmCalendar::btnOKClick);
 
     auto* hint = new QLabel(QStringLiteral("Select a date to enable OK button"), RbPanel8);

@@ -29,18 +29,10 @@ TfrmLogin::TfrmLogin(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     edtPassword->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 19, true));
     edtPassword->installEventFilter(this);
 
-    btnLogin = new TRbButton(RbPanel8);
-    btnLogin->setGeometry(24, 90, 75, 25);
-    btnLogin->SetCaption(QStringLiteral("Login"));
-    ApplyButtonLook(*btnLogin);
-    btnLogin->SetGlyph(ProgramPicture(QStringLiteral(":/buttons/login")));
+    btnLogin = MakeButton(RbPanel8, QRect(24, 90, 75, 25), QStringLiteral("Login"), QStringLiteral(":/buttons/login"));
     connect(btnLogin, &TRbButton::OnClick, this, &TfrmLogin::btnLoginClick);
 
-    btnExit = new TRbButton(RbPanel8);
-    btnExit->setGeometry(152, 90, 75, 25);
-    btnExit->SetCaption(QStringLiteral("Exit"));
-    ApplyButtonLook(*btnExit);
-    btnExit->SetGlyph(ProgramPicture(QStringLiteral(":/buttons/exit")));
+    btnExit = MakeButton(RbPanel8, QRect(152, 90, 75, 25), QStringLiteral("Exit"), QStringLiteral(":/buttons/exit"));
     connect(btnExit, &TRbButton::OnClick, this, &TfrmLogin::btnExitClick);
 
     setTabOrder(btnLogin, btnExit);

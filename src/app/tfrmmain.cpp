@@ -82,10 +82,7 @@ void TfrmMain::BuildHeader()
     Image1->setAttribute(Qt::WA_TranslucentBackground);
     Image1->setPixmap(QPixmap::fromImage(ProgramPicture(QStringLiteral(":/app/quillmere"), 32)));
 
-    btnHeaderFont = new TRbButton(RbPanel1);
-    btnHeaderFont->setGeometry(715, 10, 25, 25);
-    btnHeaderFont->SetCaption(QStringLiteral("..."));
-    ApplyButtonLook(*btnHeaderFont);
+    btnHeaderFont = MakeButton(RbPanel1, QRect(715, 10, 25, 25), QStringLiteral("..."), QString());
     btnHeaderFont->setFont(PixelFont(QStringLiteral("Arial"), 13, true));
     btnHeaderFont->setToolTip(QStringLiteral("Change Header Font.."));
     connect(btnHeaderFont, &TRbButton::OnClick, this, &TfrmMain::btnHeaderFontClick);
@@ -171,12 +168,7 @@ void TfrmMain::BuildEditor()
 TRbButton* TfrmMain::AddBarButton(int x, int width, const QString& caption, const QString& picture, int spacing,
                                   void (TfrmMain::*handler)())
 {
-    auto* button = new TRbButton(RbPanel3);
-    button->setGeometry(x, 10, width, 25);
-    button->SetCaption(caption);
-    ApplyButtonLook(*button);
-    if (!picture.isEmpty())
-        button->SetGlyph(ProgramPicture(picture));
+    TRbButton* button = MakeButton(RbPanel3, QRect(x, 10, width, 25), caption, picture);
     button->SetSpacing(spacing);
     connect(button, &TRbButton::OnClick, this, handler);
     return button;

@@ -82,18 +82,10 @@ TfrmSettings::TfrmSettings(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::F
     chkSkip->setFont(arial13);
     chkSkip->SetFontColor(clBlack);
 
-    btnSave = new TRbButton(RbPanel8);
-    btnSave->setGeometry(32, 346, 75, 25);
-    btnSave->SetCaption(QStringLiteral("Save"));
-    ApplyButtonLook(*btnSave);
-    btnSave->SetGlyph(ProgramPicture(QStringLiteral(":/buttons/save")));
+    btnSave = MakeButton(RbPanel8, QRect(32, 346, 75, 25), QStringLiteral("Save"), QStringLiteral(":/buttons/save"));
     connect(btnSave, &TRbButton::OnClick, this, &TfrmSettings::btnSaveClick);
 
-    btnCancel = new TRbButton(RbPanel8);
-    btnCancel->setGeometry(125, 346, 75, 25);
-    btnCancel->SetCaption(QStringLiteral("Cancel"));
-    ApplyButtonLook(*btnCancel);
-    btnCancel->SetGlyph(ProgramPicture(QStringLiteral(":/buttons/cancel")));
+    btnCancel = MakeButton(RbPanel8, QRect(125, 346, 75, 25), QStringLiteral("Cancel"), QStringLiteral(":/buttons/cancel"));
     connect(btnCancel, &TRbButton::OnClick, this, &TfrmSettings::btnCancelClick);
 
     setTabOrder(DBEdit1, FontComboBox1);
