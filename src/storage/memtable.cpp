@@ -20,14 +20,6 @@ constexpr std::size_t kMaxFieldNameLength = 31;
 // ---------------------------------------------------------------------------
 // Values as bytes
 
-std::uint64_t LoadLE(const Bytes& b, std::size_t width)
-{
-    std::uint64_t v = 0;
-    for (std::size_t i = 0; i < width && i < b.size(); ++i)
-        v |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(b.data()[i])) << (8 * i);
-    return v;
-}
-
 std::string StoreLE(std::uint64_t v, std::size_t width)
 {
     std::string b(width, '\0');
@@ -38,7 +30,7 @@ std::string StoreLE(std::uint64_t v, std::size_t width)
 
 std::int64_t DecodeSigned(const Bytes& b, std::size_t width)
 {
-    const std::uint64_t raw = LoadLE(b, width);
+    const std::uint64_t raw = LoadLittleEndian(b, width);
     if (width >= 8)
         return static_cast<std::int64_t>(raw);
     const std::uint64_t sign = 1ULL << (8 * width - 1);
@@ -47,7 +39,7 @@ std::int64_t DecodeSigned(const Bytes& b, std::size_t width)
 
 double DecodeDouble(const Bytes& b)
 {
-    return std::bit_cast<double>(LoadLE(b, 8));
+    return std::bit_cast<double>(LoadLittleEndian(b, 8));
 }
 
 std::string EncodeDouble(double v)
@@ -63,6 +55,22 @@ Value Present(std::string bytes)
 Value Cleared()
 {
     return Value{kCleared, {}};
+}
+
+// An entry date as a column of the date-time family stores it: a date keeps the day
+// number, a time the milliseconds of the day, a date-time the stored milliseconds.
+Value DateTimeValue(const Column& c, double entryDate)
+{
+    const double ms = DateTimeToStoredMs(entryDate);
+    const auto whole = static_cast<std::int64_t>(ms);
+    switch (c.base()) {
+    case basetype::Date:
+        return Present(StoreLE(static_cast<std::uint64_t>(whole / kMsPerDay), 4));
+    case basetype::Time:
+        return Present(StoreLE(static_cast<std::uint64_t>(whole % kMsPerDay), 4));
+    default:
+        return Present(EncodeDouble(ms));
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -199,7 +207,7 @@ long double NumericKey(const Column& c, const Bytes& b)
     case basetype::UInt:
     case basetype::Boolean:
     case basetype::Time:
-        return static_cast<long double>(LoadLE(b, c.sizeField()));
+        return static_cast<long double>(LoadLittleEndian(b, c.sizeField()));
     default:
         return DecodeDouble(b);
     }
@@ -282,7 +290,7 @@ std::int32_t Field::AsInteger() const
     switch (type_) {
     case FieldType::Integer:
         if (c.base() == basetype::UInt)
-            return static_cast<std::int32_t>(LoadLE(v->bytes, c.sizeField()));
+            return static_cast<std::int32_t>(LoadLittleEndian(v->bytes, c.sizeField()));
         return static_cast<std::int32_t>(DecodeSigned(v->bytes, c.sizeField()));
     case FieldType::String: {
         const std::string text = v->bytes.str();
@@ -315,7 +323,7 @@ double Field::AsDateTime() const
     case basetype::Date:
         return StoredMsToDateTime(static_cast<double>(DecodeSigned(v->bytes, 4)) * kMsPerDay);
     case basetype::Time:
-        return static_cast<double>(LoadLE(v->bytes, 4)) / kMsPerDay;
+        return static_cast<double>(LoadLittleEndian(v->bytes, 4)) / kMsPerDay;
     default:
         return StoredMsToDateTime(DecodeDouble(v->bytes));
     }
@@ -396,19 +404,7 @@ void Field::SetAsDateTime(double entryDate)
     if (type_ != FieldType::DateTime)
         throw std::logic_error("field " + name_ + " cannot be set from a date");
     table_.requireEditing();
-    const double ms = DateTimeToStoredMs(entryDate);
-    const auto whole = static_cast<std::int64_t>(ms);
-    switch (column().base()) {
-    case basetype::Date:
-        store(Present(StoreLE(static_cast<std::uint64_t>(whole / kMsPerDay), 4)));
-        return;
-    case basetype::Time:
-        store(Present(StoreLE(static_cast<std::uint64_t>(whole % kMsPerDay), 4)));
-        return;
-    default:
-        store(Present(EncodeDouble(ms)));
-        return;
-    }
+    store(DateTimeValue(column(), entryDate));
 }
 
 void Field::Clear()
@@ -592,9 +588,9 @@ void MemTable::load()
     // their position, so its rows keep the order of the packet.
     if (defaultOrder && !hasChangeLog_ && defaultOrder->value.size() >= 4) {
         std::vector<std::uint16_t> keys;
-        const std::size_t count = std::min<std::size_t>(LoadLE(defaultOrder->value, 4), (defaultOrder->value.size() - 4) / 2);
+        const std::size_t count = std::min<std::size_t>(LoadLittleEndian(defaultOrder->value, 4), (defaultOrder->value.size() - 4) / 2);
         for (std::size_t i = 0; i < count; ++i)
-            keys.push_back(static_cast<std::uint16_t>(LoadLE(defaultOrder->value.sub(4 + 2 * i, 2), 2)));
+            keys.push_back(static_cast<std::uint16_t>(LoadLittleEndian(defaultOrder->value.sub(4 + 2 * i, 2), 2)));
         std::stable_sort(rows_.begin(), rows_.end(), [&](const Row& a, const Row& b) {
             for (std::uint16_t key : keys) {
                 const std::size_t column = static_cast<std::size_t>((key & 0x3FFF)) - 1;
@@ -807,37 +803,28 @@ bool MemTable::FindKey(double value)
     const int k = indexColumn();
     if (k < 0)
         fail("No index currently active");
-    state_ = TableState::SetKey;
     // The key as an assignment to the index field would store it.
     const Column& c = columns_[static_cast<std::size_t>(k)];
     Value key;
-    try {
-        switch (c.base()) {
-        case basetype::DateTime:
-            key = Present(EncodeDouble(DateTimeToStoredMs(value)));
-            break;
-        case basetype::Date:
-            key = Present(StoreLE(static_cast<std::uint64_t>(static_cast<std::int64_t>(DateTimeToStoredMs(value)) / kMsPerDay), 4));
-            break;
-        case basetype::Time:
-            key = Present(StoreLE(static_cast<std::uint64_t>(static_cast<std::int64_t>(DateTimeToStoredMs(value)) % kMsPerDay), 4));
-            break;
-        case basetype::Float:
-            key = Present(EncodeDouble(value));
-            break;
-        case basetype::Int:
-        case basetype::UInt:
-            key = Present(StoreLE(static_cast<std::uint64_t>(static_cast<std::int64_t>(value)), c.sizeField()));
-            break;
-        default:
-            throw std::logic_error("key lookup on a column of this type is not supported");
-        }
-    } catch (...) {
-        state_ = TableState::Browse;
-        throw;
+    switch (c.base()) {
+    case basetype::DateTime:
+    case basetype::Date:
+    case basetype::Time:
+        key = DateTimeValue(c, value);
+        break;
+    case basetype::Float:
+        key = Present(EncodeDouble(value));
+        break;
+    case basetype::Int:
+    case basetype::UInt:
+        key = Present(StoreLE(static_cast<std::uint64_t>(static_cast<std::int64_t>(value)), c.sizeField()));
+        break;
+    default:
+        throw std::logic_error("key lookup on a column of this type is not supported");
     }
-    state_ = TableState::Browse;
+    state_ = TableState::SetKey; // only for the search itself
     const auto it = view_.lower_bound(KeyProbe{&key});
+    state_ = TableState::Browse;
     if (it == view_.end() || keyCompare(key, *it) != 0)
         return false;
     cursor_ = it;

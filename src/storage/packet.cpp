@@ -74,14 +74,6 @@ private:
     std::size_t pos_ = 0;
 };
 
-std::uint64_t DecodeUnsigned(const Bytes& b)
-{
-    std::uint64_t v = 0;
-    for (std::size_t i = 0; i < b.size() && i < 8; ++i)
-        v |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(b.data()[i])) << (8 * i);
-    return v;
-}
-
 bool ValidPrefixWidth(unsigned width) { return width == 1 || width == 2 || width == 4; }
 
 // The encoded value of an attribute, whatever its type: array, varying or fixed.
@@ -170,11 +162,11 @@ Column ReadColumn(Reader& r)
     for (Attribute& a : ReadAttributes(r, attributeCount)) {
         const std::string_view payload = AttributePayload(a);
         if (SameName(a.name, "WIDTH") && !typecode::IsVarying(a.type)) {
-            c.width = static_cast<std::uint16_t>(DecodeUnsigned(a.value));
+            c.width = static_cast<std::uint16_t>(LoadLittleEndian(a.value, 8));
         } else if (SameName(a.name, "DECIMALS") && !typecode::IsVarying(a.type)) {
-            c.decimals = static_cast<std::uint16_t>(DecodeUnsigned(a.value));
+            c.decimals = static_cast<std::uint16_t>(LoadLittleEndian(a.value, 8));
         } else if (SameName(a.name, "CALCULATED") && !typecode::IsVarying(a.type)) {
-            c.calculated = DecodeUnsigned(a.value) != 0;
+            c.calculated = LoadLittleEndian(a.value, 8) != 0;
         } else if (SameName(a.name, "SUBTYPE") && typecode::IsVarying(a.type)) {
             c.subtype = std::string(payload.substr(0, payload.find('\0')));
         } else {
@@ -209,6 +201,14 @@ Value ReadValue(Reader& r, const Column& c)
 }
 
 } // namespace
+
+std::uint64_t LoadLittleEndian(const Bytes& bytes, std::size_t width)
+{
+    std::uint64_t v = 0;
+    for (std::size_t i = 0; i < width && i < bytes.size() && i < 8; ++i)
+        v |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(bytes.data()[i])) << (8 * i);
+    return v;
+}
 
 bool SameName(std::string_view a, std::string_view b)
 {

@@ -132,6 +132,9 @@ private:
 PacketBytes WritePacket(std::span<const Column> columns, std::span<const Attribute> tableAttributes,
                         std::span<const Row* const> rows);
 
+// The unsigned little-endian number in the first `width` bytes (fewer when there are fewer).
+std::uint64_t LoadLittleEndian(const Bytes& bytes, std::size_t width);
+
 // Case-insensitive comparison of ASCII names.
 bool SameName(std::string_view a, std::string_view b);
 
