@@ -4,6 +4,7 @@
 
 #include "platform/richedit/plain_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -82,20 +83,22 @@ int Search(const std::vector<std::string>& args)
     }
     const BodySearch search(QString::fromStdString(args[1]));
     JournalTable journal(args[0]);
-    journal.Open();
-    // One buffer for every body: it stays in the processor's cache, which matters more here
-    // than anything else the search does besides reading the text.
-    MemoryStream buffer;
-    std::string out;
-    for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
+    // One pass over the file, a window of it at a time: the bodies are searched while they
+    // are still in the processor's cache, and a large journal is never held whole.
+    std::vector<double> found;
+    journal.table.Scan([&] {
         const double date = journal.journalDate.AsDateTime();
         // Both ends of the range count, compared as the search window compares them.
         if ((from && *from > date) || (to && *to < date))
-            continue;
-        if (search.Matches(Body(journal, buffer))) {
-            out += FormatIsoDate(DecodeEntryDate(date));
-            out += '\n';
-        }
+            return;
+        if (search.Matches(journal.journalEntry.BlobView()))
+            found.push_back(date);
+    });
+    std::sort(found.begin(), found.end());
+    std::string out;
+    for (const double date : found) {
+        out += FormatIsoDate(DecodeEntryDate(date));
+        out += '\n';
     }
     WriteOut(out);
     return 0;

@@ -134,6 +134,12 @@ bool FileExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+std::uint64_t FileSize(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
 Bytes ReadWholeFile(const std::string& path)
 {
     const std::string failure = "Cannot open file " + path;

@@ -3,6 +3,7 @@
 #include "storage/bytes.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,8 @@
 namespace quill {
 
 bool FileExists(const std::string& path);
+// The size of a file in bytes; 0 when it cannot be looked at.
+std::uint64_t FileSize(const std::string& path);
 
 // Reads a whole file. Fails with "Cannot open file %s" when it exists but cannot be read.
 // Large files land in memory backed by huge pages where the system offers them, which

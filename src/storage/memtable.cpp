@@ -419,6 +419,12 @@ void Field::SaveToStream(MemoryStream& stream) const
         stream.write(v->bytes.view());
 }
 
+std::string_view Field::BlobView() const
+{
+    const Value* v = current();
+    return v && !v->isNull() ? v->bytes.view() : std::string_view();
+}
+
 void Field::LoadFromStream(const MemoryStream& stream)
 {
     if (type_ != FieldType::Blob)
@@ -566,13 +572,45 @@ void MemTable::Open()
     notifyLinks();
 }
 
+void MemTable::Scan(const std::function<void()>& visit)
+{
+    if (Active())
+        throw std::logic_error("table " + name_ + " is open; a scan reads a closed one");
+    requireFile();
+    try {
+        PacketStream stream(fileName_);
+        columns_ = stream.columns();
+        bindFields();
+        if (!indexFieldNames_.empty() && indexColumn() < 0)
+            fail("Field '" + indexFieldNames_ + "' not found");
+        Row row;
+        while (stream.Next(row)) {
+            if (!row.visible())
+                continue;
+            scanRow_ = &row;
+            visit();
+            scanRow_ = nullptr;
+        }
+    } catch (...) {
+        scanRow_ = nullptr;
+        discard();
+        throw;
+    }
+    discard();
+}
+
+void MemTable::requireFile() const
+{
+    if (fileName_.empty() || !FileExists(fileName_) || FileSize(fileName_) == 0)
+        fail("Missing data provider or data packet");
+}
+
 void MemTable::load()
 {
-    if (fileName_.empty() || !FileExists(fileName_))
-        fail("Missing data provider or data packet");
+    requireFile();
     const Bytes data = ReadWholeFile(fileName_);
     if (data.empty())
-        fail("Missing data provider or data packet");
+        fail("Missing data provider or data packet"); // emptied since it was looked at
     Packet packet = ReadPacket(data);
     columns_ = std::move(packet.columns);
     tableAttributes_ = std::move(packet.tableAttributes);
@@ -737,6 +775,8 @@ Row MemTable::newRow() const
 
 const Row* MemTable::currentRow() const
 {
+    if (scanRow_)
+        return scanRow_;
     if (state_ == TableState::Edit || state_ == TableState::Insert)
         return &buffer_;
     if (state_ == TableState::Inactive || cursor_ == view_.end())

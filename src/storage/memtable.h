@@ -4,6 +4,7 @@
 #include "storage/stream.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -56,6 +57,9 @@ public:
 
     // Blob fields: the whole value at the stream's position; nothing for null.
     void SaveToStream(MemoryStream& stream) const;
+    // The value's bytes as stored, without a copy; valid while the row stays current and
+    // unchanged. Empty for null.
+    std::string_view BlobView() const;
     // Blob fields: the stream's entire content, whatever its position; empty gives null.
     void LoadFromStream(const MemoryStream& stream);
 
@@ -108,6 +112,10 @@ public:
 
     void CreateTable();
     void Open();
+    // Passes once over the rows of the table's file without loading it: for each visible
+    // row, in the file's order, `visit` runs with the fields reading that row. Fails as Open
+    // does. For tools that read a large table once; the table must be closed and stays so.
+    void Scan(const std::function<void()>& visit);
     void Close();
     bool Active() const { return state_ != TableState::Inactive; }
     TableState State() const { return state_; }
@@ -144,6 +152,7 @@ private:
     void settle();
     void updateLinks();
     void notifyLinks();
+    void requireFile() const;
     void load();
     void bindFields();
     void unbind();
@@ -171,6 +180,7 @@ private:
     std::vector<Attribute> tableAttributes_;
     bool hasChangeLog_ = false;
     std::vector<Row> rows_;            // default order
+    const Row* scanRow_ = nullptr;     // the row a scan visits
     // The rows in active order: by the index field's value, then by position in the default
     // order, so that a row posted with an existing key goes after the rows that have it.
     // A tree keeps both the key lookup and the placement of a new row logarithmic.

@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quill {
 
@@ -22,22 +27,31 @@ constexpr std::size_t kExternalThreshold = 4096; // values at least this long ar
 }
 
 // Bounds-checked little-endian reading of the packet.
+// Thrown instead of a truncation failure when the data is a window of a file that goes on.
+struct NeedMore {};
+
 class Reader {
 public:
-    explicit Reader(const Bytes& data) : data_(data) {}
+    explicit Reader(const Bytes& data, std::size_t pos = 0, bool more = false) : data_(data), pos_(pos), more_(more) {}
 
     std::size_t pos() const { return pos_; }
     std::size_t remaining() const { return data_.size() - pos_; }
     void seek(std::size_t pos)
     {
-        if (pos > data_.size())
+        if (pos > data_.size()) {
+            if (more_)
+                throw NeedMore{};
             Truncated();
+        }
         pos_ = pos;
     }
     void need(std::size_t n) const
     {
-        if (n > remaining())
+        if (n > remaining()) {
+            if (more_)
+                throw NeedMore{};
             Truncated();
+        }
     }
     std::uint8_t u8()
     {
@@ -72,6 +86,7 @@ public:
 private:
     const Bytes& data_;
     std::size_t pos_ = 0;
+    bool more_ = false; // the data is a window and the file goes on past it
 };
 
 bool ValidPrefixWidth(unsigned width) { return width == 1 || width == 2 || width == 4; }
@@ -84,8 +99,6 @@ Bytes ReadAttributeValue(Reader& r, std::uint32_t type)
     if (typecode::IsArray(type)) {
         const std::uint64_t count = r.u32();
         const std::uint64_t total = count * size; // at most 2^32 * 2^16, no overflow in 64 bits
-        if (total > r.remaining())
-            Truncated();
         r.take(static_cast<std::size_t>(total));
     } else if (typecode::IsVarying(type)) {
         if (!ValidPrefixWidth(size))
@@ -226,15 +239,22 @@ const Attribute* Packet::tableAttribute(std::string_view name) const
     return nullptr;
 }
 
-Packet ReadPacket(const Bytes& data)
+namespace {
+
+struct Header {
+    std::vector<Column> columns;
+    std::vector<Attribute> tableAttributes;
+    std::uint32_t rowCount = 0;
+};
+
+Header ReadHeader(Reader& r)
 {
-    Reader r(data);
     bool binary = false;
-    if (data.size() >= 4) {
+    if (r.remaining() >= 4) {
         const std::uint32_t magic = r.u32();
         if (magic == kAltMagic) {
             binary = true;
-        } else if (magic == kMagic && data.size() >= 8) {
+        } else if (magic == kMagic && r.remaining() >= 4) {
             const std::uint16_t version1 = r.u16();
             const std::uint16_t version2 = r.u16();
             binary = version1 <= 3 && version2 <= 3;
@@ -250,39 +270,166 @@ Packet ReadPacket(const Bytes& data)
     r.seek(8);
     const std::uint32_t headerSize = r.u32();
     const std::size_t columnCount = r.u16();
-    const std::uint32_t rowCount = r.u32();
+    Header header;
+    header.rowCount = r.u32();
     const std::uint32_t flags = r.u32();
     if ((flags & 1) == 0)
         throw PacketError(PacketStatus::NoColumnDescriptors);
     if (columnCount == 0)
         throw PacketError(PacketStatus::InvalidPacket, "it has no column");
 
-    Packet packet;
     r.seek(headerSize);
-    packet.columns.reserve(columnCount);
+    header.columns.reserve(columnCount);
     for (std::size_t i = 0; i < columnCount; ++i)
-        packet.columns.push_back(ReadColumn(r));
-    packet.tableAttributes = ReadAttributes(r, r.u16());
+        header.columns.push_back(ReadColumn(r));
+    header.tableAttributes = ReadAttributes(r, r.u16());
+    return header;
+}
 
-    const std::size_t bitmapSize = (columnCount + 3) / 4;
+std::size_t BitmapSize(const std::vector<Column>& columns) { return (columns.size() + 3) / 4; }
+
+void ReadRow(Reader& r, const std::vector<Column>& columns, Row& row)
+{
+    row.status = r.u8();
+    const Bytes bitmap = r.take(BitmapSize(columns));
+    row.values.assign(columns.size(), Value{});
+    for (std::size_t j = 0; j < columns.size(); ++j) {
+        const unsigned bits = (static_cast<std::uint8_t>(bitmap.data()[j / 4]) >> (2 * (j % 4))) & 3;
+        if (bits != 0)
+            row.values[j].nullBits = static_cast<std::uint8_t>(bits);
+        else
+            row.values[j] = ReadValue(r, columns[j]);
+    }
+}
+
+// An attribute that owns its value, for one read from a window that will be reused.
+void OwnValue(Attribute& a) { a.value = Bytes(a.value.str()); }
+
+} // namespace
+
+Packet ReadPacket(const Bytes& data)
+{
+    Reader r(data);
+    Header header = ReadHeader(r);
+    Packet packet;
+    packet.columns = std::move(header.columns);
+    packet.tableAttributes = std::move(header.tableAttributes);
     // Every row takes at least its status byte and bitmap: a row count the data cannot
     // hold fails below without reserving memory for it first.
-    packet.rows.reserve(std::min<std::size_t>(rowCount, r.remaining() / (1 + bitmapSize)));
-    for (std::uint32_t i = 0; i < rowCount; ++i) {
+    packet.rows.reserve(std::min<std::size_t>(header.rowCount, r.remaining() / (1 + BitmapSize(packet.columns))));
+    for (std::uint32_t i = 0; i < header.rowCount; ++i) {
         Row row;
-        row.status = r.u8();
-        Bytes bitmap = r.take(bitmapSize);
-        row.values.resize(columnCount);
-        for (std::size_t j = 0; j < columnCount; ++j) {
-            const unsigned bits = (static_cast<std::uint8_t>(bitmap.data()[j / 4]) >> (2 * (j % 4))) & 3;
-            if (bits != 0)
-                row.values[j].nullBits = static_cast<std::uint8_t>(bits);
-            else
-                row.values[j] = ReadValue(r, packet.columns[j]);
-        }
+        ReadRow(r, packet.columns, row);
         packet.rows.push_back(std::move(row));
     }
     return packet;
+}
+
+// The file's bytes from the start of the row being read (or of the header) to as far as
+// read so far, in a buffer that is reused once no value views it any more.
+struct PacketStream::Window {
+    static constexpr std::size_t kInitialCapacity = 256u << 10; // stays in the processor's cache
+
+    int fd = -1;
+    bool atEnd = false;
+    std::shared_ptr<std::string> buffer;
+    std::size_t filled = 0;
+    std::size_t pos = 0; // where the next row starts
+
+    // Keeps the bytes from `pos` on and reads at least as many more as are held already.
+    void Extend(const std::string& path)
+    {
+        const std::size_t kept = filled - pos;
+        const std::size_t capacity = std::max(kInitialCapacity, 2 * kept);
+        if (!buffer || buffer.use_count() > 1 || buffer->size() < capacity) {
+            auto fresh = std::make_shared<std::string>(std::max(capacity, buffer ? buffer->size() : 0), '\0');
+            if (kept != 0)
+                std::memcpy(fresh->data(), buffer->data() + pos, kept);
+            buffer = std::move(fresh);
+        } else if (kept != 0) {
+            std::memmove(buffer->data(), buffer->data() + pos, kept);
+        }
+        filled = kept;
+        pos = 0;
+        while (filled < buffer->size()) {
+            const ssize_t n = ::read(fd, buffer->data() + filled, buffer->size() - filled);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw TableError("Cannot read file " + path);
+            if (n == 0) {
+                atEnd = true;
+                break;
+            }
+            filled += static_cast<std::size_t>(n);
+        }
+    }
+
+    Bytes view() const { return Bytes(buffer, buffer->data(), filled); }
+};
+
+PacketStream::PacketStream(const std::string& path) : path_(path), window_(std::make_unique<Window>())
+{
+    window_->fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st;
+    if (window_->fd < 0 || ::fstat(window_->fd, &st) != 0 || !S_ISREG(st.st_mode))
+        throw TableError("Cannot open file " + path);
+    do
+        window_->Extend(path_); // the first time, or again, longer, when the header did not fit
+    while (!TryReadHeader());
+    // Attribute values are kept past the window they were read from.
+    for (Column& c : columns_)
+        std::for_each(c.attributes.begin(), c.attributes.end(), OwnValue);
+    std::for_each(tableAttributes_.begin(), tableAttributes_.end(), OwnValue);
+}
+
+PacketStream::~PacketStream()
+{
+    if (window_->fd >= 0)
+        ::close(window_->fd);
+}
+
+bool PacketStream::TryReadHeader()
+{
+    const Bytes data = window_->view();
+    Reader r(data, 0, !window_->atEnd);
+    try {
+        Header header = ReadHeader(r);
+        columns_ = std::move(header.columns);
+        tableAttributes_ = std::move(header.tableAttributes);
+        rowsLeft_ = header.rowCount;
+        window_->pos = r.pos();
+        return true;
+    } catch (const NeedMore&) {
+        columns_.clear();
+        tableAttributes_.clear();
+        return false;
+    }
+}
+
+bool PacketStream::TryReadRow(Row& row)
+{
+    const Bytes data = window_->view();
+    Reader r(data, window_->pos, !window_->atEnd);
+    try {
+        ReadRow(r, columns_, row);
+        window_->pos = r.pos();
+        return true;
+    } catch (const NeedMore&) {
+        row.values.clear();
+        return false;
+    }
+}
+
+bool PacketStream::Next(Row& row)
+{
+    if (rowsLeft_ == 0)
+        return false;
+    row.values.clear(); // no value of the last row keeps the window from being reused
+    while (!TryReadRow(row))
+        window_->Extend(path_); // the row goes on past the window
+    --rowsLeft_;
+    return true;
 }
 
 // ---------------------------------------------------------------------------

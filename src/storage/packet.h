@@ -3,6 +3,7 @@
 #include "storage/bytes.h"
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -102,6 +103,34 @@ struct Packet {
 // Reads a whole packet. Values and attributes view `data`, sharing its owner. Fails with
 // PacketError; never reads past the end of `data`.
 Packet ReadPacket(const Bytes& data);
+
+// Reads a packet file row by row, holding only a window of it in memory: for passing once
+// over a large table without reading it whole. Fails as ReadPacket does, and with
+// TableError "Cannot open file %s" when the file cannot be read.
+class PacketStream {
+public:
+    explicit PacketStream(const std::string& path); // reads up to the first row
+    ~PacketStream();
+    PacketStream(const PacketStream&) = delete;
+    PacketStream& operator=(const PacketStream&) = delete;
+
+    const std::vector<Column>& columns() const { return columns_; }
+    const std::vector<Attribute>& tableAttributes() const { return tableAttributes_; }
+    // Reads the next row; false after the last. Its values view the stream's window and
+    // stay valid until the next call.
+    bool Next(Row& row);
+
+private:
+    struct Window;
+    bool TryReadHeader();
+    bool TryReadRow(Row& row);
+
+    std::string path_;
+    std::unique_ptr<Window> window_;
+    std::vector<Column> columns_;
+    std::vector<Attribute> tableAttributes_;
+    std::uint32_t rowsLeft_ = 0;
+};
 
 // The bytes of a packet, as a list of pieces: small parts are copied into one growing
 // buffer, large values are referenced where they already are, so that writing a big

@@ -126,6 +126,28 @@ private Q_SLOTS:
         QVERIFY(ReadFile(path("Journal.cds")).size() < Sample("cds/journal-samples.cds").size());
     }
 
+    // A scan visits the rows an open shows, with the fields reading each, and leaves the
+    // table closed.
+    void scanVisitsTheVisibleRows()
+    {
+        QVERIFY(WriteFile(path("Journal.cds"), Sample("cds/journal-samples.cds")));
+        QStringList expected = QString::fromLatin1(Sample("cds/journal-samples.list")).split('\n', Qt::SkipEmptyParts);
+        JournalTable j(path("Journal.cds"));
+        QStringList scanned;
+        j.table.Scan([&] {
+            scanned << QString("%1\t%2").arg(QString::fromStdString(j.JournalDate.AsString())).arg(j.JournalEntry.BlobView().size());
+            QCOMPARE(j.JournalEntry.BlobView().size(), j.JournalEntry.DataSize());
+        });
+        scanned.sort();
+        expected.sort();
+        QCOMPARE(scanned, expected);
+        QVERIFY(!j.table.Active());
+        QVERIFY(!j.JournalDate.IsBound());
+        OpenLikeTheProgram(j.table); // and it opens as before
+        QCOMPARE(j.table.RecordCount(), std::size_t(expected.size()));
+        j.table.Close();
+    }
+
     void closingInEditOrInsertDropsThePendingRow()
     {
         JournalTable j(path("Journal.cds"));
@@ -387,6 +409,7 @@ private Q_SLOTS:
         {
             JournalTable j(path("Journal.cds"));
             QCOMPARE(Failure([&] { j.table.Open(); }), expected);
+            QCOMPARE(Failure([&] { j.table.Scan([] {}); }), expected);
             QVERIFY(j.table.IsEmpty());
             QVERIFY(!j.table.Active());
             QCOMPARE(Failure([&] { j.table.First(); }), QString("tblJournal: Cannot perform this operation on a closed dataset"));
@@ -399,6 +422,7 @@ private Q_SLOTS:
     {
         JournalTable j(path("Journal.cds"));
         QCOMPARE(Failure([&] { j.table.Open(); }), QString("tblJournal: Missing data provider or data packet"));
+        QCOMPARE(Failure([&] { j.table.Scan([] {}); }), QString("tblJournal: Missing data provider or data packet"));
         QVERIFY(!QFile::exists(path("Journal.cds")));
     }
 

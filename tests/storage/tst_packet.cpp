@@ -54,6 +54,42 @@ QByteArray WithByte(QByteArray data, int offset, char value)
     return data;
 }
 
+// Copies a row so that it outlives the window it was read from.
+Row Owned(const Row& row)
+{
+    Row copy;
+    copy.status = row.status;
+    for (const Value& v : row.values)
+        copy.values.push_back(Value{v.nullBits, Bytes(v.bytes.str())});
+    return copy;
+}
+
+// Reads a packet file row by row, as a one-pass reader does, into a whole packet.
+Packet Streamed(const QString& path)
+{
+    PacketStream stream(path.toStdString());
+    Packet packet;
+    packet.columns = stream.columns();
+    packet.tableAttributes = stream.tableAttributes();
+    Row row;
+    while (stream.Next(row))
+        packet.rows.push_back(Owned(row));
+    return packet;
+}
+
+// The status the row-by-row reader fails with on `data` in a file; 0 when it reads it.
+quint16 StreamStatus(const QByteArray& data, const QString& path)
+{
+    if (!WriteFile(path, data))
+        return 0xFFFF;
+    try {
+        Streamed(path);
+    } catch (const PacketError& e) {
+        return static_cast<quint16>(e.status());
+    }
+    return 0;
+}
+
 quint16 Status(const QByteArray& data)
 {
     try {
@@ -229,6 +265,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, data);
         QFETCH(int, status);
         QCOMPARE(Status(data), status);
+        QCOMPARE(StreamStatus(data, path("packet.cds")), status);
     }
 
     void statusCodeIsShownInTheText()
@@ -248,9 +285,52 @@ private Q_SLOTS:
             const QByteArray data = Sample(file);
             for (qsizetype length = 0; length < data.size(); ++length) {
                 const quint16 status = Status(data.left(length));
-                if (status != 0x4005)
-                    QFAIL(qPrintable(QString("%1 cut at %2 gave %3").arg(file).arg(length).arg(status, 0, 16)));
+                const quint16 streamed = StreamStatus(data.left(length), path("cut.cds"));
+                if (status != 0x4005 || streamed != 0x4005)
+                    QFAIL(qPrintable(QString("%1 cut at %2 gave %3, read row by row %4")
+                                         .arg(file).arg(length).arg(status, 0, 16).arg(streamed, 0, 16)));
             }
+        }
+    }
+
+    // Read row by row from its file, a packet gives what reading it whole gives, also when
+    // its header or a row is longer than the reader's window.
+    void rowByRowReadsWhatTheWholeReadReads_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        for (const char* f : {"journal-empty.cds", "journal-one-entry.cds", "journal-samples.cds", "settings-arial-11.cds"})
+            QTest::newRow(f) << Sample(QString("cds/") + f);
+
+        Packet large = ReadPacket(Exact(Sample("cds/journal-samples.cds")));
+        std::vector<Row> rows = large.rows;
+        for (const std::size_t size : {std::size_t(300'000), std::size_t(7), std::size_t(1'500'000), std::size_t(40'000)}) {
+            Row row = rows[1];
+            row.values[1] = Value{kNotNull, Bytes(std::string(size, static_cast<char>('a' + size % 26)))};
+            rows.push_back(row);
+        }
+        large.rows = rows;
+        for (int copy = 0; copy < 40; ++copy)
+            large.rows.insert(large.rows.end(), rows.begin(), rows.end());
+        QTest::newRow("rows longer than the window") << Written(large, true);
+
+        Packet header = ReadPacket(Exact(Sample("cds/journal-samples.cds")));
+        header.tableAttributes.push_back(Attribute{"NOTE", 0x00490004, Bytes(std::string("\xE0\x93\x04\x00", 4) + std::string(300'000, 'n'))});
+        QTest::newRow("header longer than the window") << Written(header, true);
+    }
+    void rowByRowReadsWhatTheWholeReadReads()
+    {
+        QFETCH(QByteArray, data);
+        QVERIFY(WriteFile(path("packet.cds"), data));
+        QCOMPARE(Written(Streamed(path("packet.cds")), true), Written(ReadPacket(Exact(data)), true));
+    }
+
+    void rowByRowReadOfAMissingFile()
+    {
+        try {
+            Streamed(path("none.cds"));
+            QFAIL("read");
+        } catch (const TableError& e) {
+            QCOMPARE(QString(e.what()), "Cannot open file " + path("none.cds"));
         }
     }
 
@@ -394,6 +474,8 @@ private Q_SLOTS:
     }
 
 private:
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
     QTemporaryDir dir_;
 };
 
