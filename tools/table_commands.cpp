@@ -4,6 +4,7 @@
 
 #include "storage/fileio.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 #include <unistd.h>
@@ -50,11 +51,14 @@ int List(const std::vector<std::string>& args)
 {
     RequireArgs(args, 1);
     JournalTable journal(args[0]);
-    journal.Open();
+    // One pass through a window of the file: a large journal is never held whole. Rows
+    // of the same day keep their order in the file, as the table's view keeps them.
+    std::vector<std::pair<double, std::size_t>> entries;
+    journal.table.Scan([&] { entries.emplace_back(journal.journalDate.AsDateTime(), journal.journalEntry.DataSize()); });
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::string out;
-    out.reserve(journal.table.RecordCount() * 24);
-    for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
-        const double date = journal.journalDate.AsDateTime();
+    out.reserve(entries.size() * 24);
+    for (const auto& [date, size] : entries) {
         out += FormatIsoDate(DecodeEntryDate(date));
         if (const int ms = TimeOfDayMs(date); ms != 0) {
             char time[24];
@@ -63,7 +67,7 @@ int List(const std::vector<std::string>& args)
             out += time;
         }
         out += '\t';
-        out += std::to_string(journal.journalEntry.DataSize());
+        out += std::to_string(size);
         out += '\n';
     }
     WriteOut(out);
