@@ -330,6 +330,15 @@ Packet ReadPacket(const Bytes& data)
 struct PacketStream::Window {
     static constexpr std::size_t kInitialCapacity = 256u << 10; // stays in the processor's cache
 
+    Window() = default;
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+    ~Window()
+    {
+        if (fd >= 0)
+            ::close(fd); // here, so that a stream that fails to construct closes it too
+    }
+
     int fd = -1;
     bool atEnd = false;
     std::shared_ptr<std::string> buffer;
@@ -383,11 +392,7 @@ PacketStream::PacketStream(const std::string& path) : path_(path), window_(std::
     std::for_each(tableAttributes_.begin(), tableAttributes_.end(), OwnValue);
 }
 
-PacketStream::~PacketStream()
-{
-    if (window_->fd >= 0)
-        ::close(window_->fd);
-}
+PacketStream::~PacketStream() = default;
 
 bool PacketStream::TryReadHeader()
 {

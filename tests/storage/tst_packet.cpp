@@ -6,6 +6,7 @@
 #include "storage/fileio.h"
 #include "storage/packet.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -322,6 +323,16 @@ private Q_SLOTS:
         QFETCH(QByteArray, data);
         QVERIFY(WriteFile(path("packet.cds"), data));
         QCOMPARE(Written(Streamed(path("packet.cds")), true), Written(ReadPacket(Exact(data)), true));
+    }
+
+    // A file that fails to read as a packet leaves no file descriptor open.
+    void rowByRowReadOfABadFileClosesIt()
+    {
+        QVERIFY(WriteFile(path("bad.cds"), "not a packet"));
+        const auto openFiles = [] { return QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size(); };
+        const qsizetype before = openFiles();
+        QCOMPARE(StreamStatus("not a packet", path("bad.cds")), quint16(0x4005));
+        QCOMPARE(openFiles(), before);
     }
 
     void rowByRowReadOfAMissingFile()
