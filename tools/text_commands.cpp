@@ -1,10 +1,10 @@
 // text and search: the entries' plain text, as the program's search sees it.
 #include "command.h"
 #include "journal.h"
+#include "parallel_search.h"
 
 #include "platform/richedit/plain_text.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <stdexcept>
@@ -83,18 +83,17 @@ int Search(const std::vector<std::string>& args)
     }
     const BodySearch search(QString::fromStdString(args[1]));
     JournalTable journal(args[0]);
-    // One pass over the file, a window of it at a time: the bodies are searched while they
-    // are still in the processor's cache, and a large journal is never held whole.
-    std::vector<double> found;
+    // One pass over the file, a window of it at a time, while other threads search the
+    // bodies already read: a large journal is never held whole.
+    ParallelBodySearch searching(search);
     journal.table.Scan([&] {
         const double date = journal.journalDate.AsDateTime();
         // Both ends of the range count, compared as the search window compares them.
         if ((from && *from > date) || (to && *to < date))
             return;
-        if (search.Matches(journal.journalEntry.BlobView()))
-            found.push_back(date);
+        searching.Add(date, journal.journalEntry.BlobView());
     });
-    std::sort(found.begin(), found.end());
+    const std::vector<double> found = searching.Finish();
     std::string out;
     for (const double date : found) {
         out += FormatIsoDate(DecodeEntryDate(date));

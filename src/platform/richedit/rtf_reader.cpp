@@ -295,9 +295,11 @@ public:
     {
         Reserve(1);
         *next_++ = c;
+        lineBreaks_ = lineBreaks_ || c == kLineBreak;
     }
     void Text(QStringView text)
     {
+        lineBreaks_ = lineBreaks_ || text.contains(QChar(kLineBreak));
         Reserve(text.size());
         std::memcpy(next_, text.utf16(), static_cast<std::size_t>(text.size()) * sizeof(char16_t));
         next_ += text.size();
@@ -313,7 +315,8 @@ public:
     void Finish()
     {
         const qsizetype used = Used();
-        std::replace(reinterpret_cast<char16_t*>(text_.data()) + start_, next_, char16_t(0x2028), u'\n');
+        if (lineBreaks_) // most texts have none, and the pass over them would cost more than the check
+            std::replace(reinterpret_cast<char16_t*>(text_.data()) + start_, next_, kLineBreak, u'\n');
         text_.resize(used);
     }
 
@@ -334,10 +337,13 @@ private:
         end_ = base + text_.size();
     }
 
+    static constexpr char16_t kLineBreak = 0x2028;
+
     QString& text_;
     const qsizetype start_;
     char16_t* next_ = nullptr;
     char16_t* end_ = nullptr;
+    bool lineBreaks_ = false; // a soft line break was written
 };
 
 constexpr int kLevelFormatBullet = 23;
