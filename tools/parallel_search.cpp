@@ -19,8 +19,13 @@ ParallelBodySearch::ParallelBodySearch(const BodySearch& search, unsigned thread
         batches_.push_back(std::make_unique<Batch>());
         free_.push_back(batches_.back().get());
     }
-    for (unsigned i = 0; i < threads; ++i)
-        workers_.emplace_back([this] { Work(); });
+    try {
+        for (unsigned i = 0; i < threads; ++i)
+            workers_.emplace_back([this] { Work(); });
+    } catch (...) {
+        Stop(); // the workers already started end before the failure goes on
+        throw;
+    }
 }
 
 ParallelBodySearch::~ParallelBodySearch()

@@ -581,8 +581,7 @@ void MemTable::Scan(const std::function<void()>& visit)
         PacketStream stream(fileName_);
         columns_ = stream.columns();
         bindFields();
-        if (!indexFieldNames_.empty() && indexColumn() < 0)
-            fail("Field '" + indexFieldNames_ + "' not found");
+        requireIndexField();
         Row row;
         while (stream.Next(row)) {
             if (!row.visible())
@@ -703,10 +702,15 @@ bool MemTable::sameKey(const Row& a, const Row& b) const
     return CompareValues(columns_[k], a.values[k], b.values[k]) == 0;
 }
 
-void MemTable::buildView()
+void MemTable::requireIndexField() const
 {
     if (!indexFieldNames_.empty() && indexColumn() < 0)
         fail("Field '" + indexFieldNames_ + "' not found");
+}
+
+void MemTable::buildView()
+{
+    requireIndexField();
     view_.clear();
     keyColumn_ = indexColumn();
     std::vector<std::uint32_t> order;

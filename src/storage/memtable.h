@@ -156,6 +156,7 @@ private:
     void load();
     void bindFields();
     void unbind();
+    void requireIndexField() const;
     void buildView();
     int indexColumn() const;
     bool rowLess(std::uint32_t a, std::uint32_t b) const;

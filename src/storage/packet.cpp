@@ -26,10 +26,10 @@ constexpr std::size_t kExternalThreshold = 4096; // values at least this long ar
     throw PacketError(PacketStatus::InvalidPacket, "it ends before its announced end");
 }
 
-// Bounds-checked little-endian reading of the packet.
 // Thrown instead of a truncation failure when the data is a window of a file that goes on.
 struct NeedMore {};
 
+// Bounds-checked little-endian reading of the packet.
 class Reader {
 public:
     explicit Reader(const Bytes& data, std::size_t pos = 0, bool more = false) : data_(data), pos_(pos), more_(more) {}
