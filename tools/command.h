@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quill::tool {
@@ -20,5 +21,8 @@ struct Command {
 
 // Commands register themselves from their own source files.
 bool RegisterCommand(Command command);
+
+// Writes a command's output to standard output; fails when it cannot.
+void WriteOut(std::string_view bytes);
 
 } // namespace quill::tool

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 #include <map>
+#include <stdexcept>
 
 namespace quill::tool {
 
@@ -23,6 +24,12 @@ void PrintUsage(std::FILE* out)
                       "wrong usage prints this text and exits with 2.\n");
 }
 } // namespace
+
+void WriteOut(std::string_view bytes)
+{
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
+        throw std::runtime_error("Cannot write to standard output");
+}
 
 bool RegisterCommand(Command command)
 {

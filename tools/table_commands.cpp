@@ -19,12 +19,6 @@ void RequireArgs(const std::vector<std::string>& args, std::size_t count)
         throw UsageError{"expects " + std::to_string(count) + " argument" + (count == 1 ? "" : "s")};
 }
 
-void WriteOut(std::string_view bytes)
-{
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
-        throw std::runtime_error("Cannot write to standard output");
-}
-
 int Info(const std::vector<std::string>& args)
 {
     RequireArgs(args, 1);

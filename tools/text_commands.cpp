@@ -13,19 +13,6 @@ namespace quill::tool {
 
 namespace {
 
-std::string_view Body(JournalTable& journal, MemoryStream& buffer)
-{
-    buffer.clear();
-    journal.journalEntry.SaveToStream(buffer);
-    return buffer.bytes();
-}
-
-void WriteOut(const std::string& bytes)
-{
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
-        throw std::runtime_error("Cannot write to standard output");
-}
-
 // The date line and the plain text, every paragraph followed by "\n".
 void AppendEntry(std::string& out, double date, std::string_view body)
 {
@@ -46,15 +33,14 @@ int Text(const std::vector<std::string>& args)
     const double day = oneDay ? ParseDateArgument(args[1]) : 0.0;
     JournalTable journal(args[0]);
     journal.Open();
-    MemoryStream buffer;
     std::string out;
     if (oneDay) {
         if (journal.table.IsEmpty() || !journal.table.FindKey(day))
             throw std::runtime_error("No entry for " + args[1]);
-        AppendEntry(out, day, Body(journal, buffer));
+        AppendEntry(out, day, journal.journalEntry.BlobView());
     } else {
         for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
-            AppendEntry(out, journal.journalDate.AsDateTime(), Body(journal, buffer));
+            AppendEntry(out, journal.journalDate.AsDateTime(), journal.journalEntry.BlobView());
             if (out.size() > (1u << 20)) {
                 WriteOut(out);
                 out.clear();
