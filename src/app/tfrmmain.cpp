@@ -5,6 +5,10 @@
 #include "app/tfrmcalendar.h"
 #include "app/tfrmlogin.h"
 #include "app/tfrmsettings.h"
+#include "editor/clipboard_commands.h"
+#include "editor/find_commands.h"
+#include "editor/import_export.h"
+#include "editor/printing.h"
 #include "platform/datadir.h"
 #include "platform/dialogs.h"
 #include "platform/regional.h"
@@ -13,6 +17,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QPrinter>
 #include <QScreen>
 #include <QWindow>
 
@@ -49,6 +54,7 @@ TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent, Qt::Window)
     BuildEditor();
     BuildBottomBar();
     BuildPopupMenu();
+    BuildShortcuts();
     LayoutPanels();
 
     connect(qApp, &QGuiApplication::focusWindowChanged, this, &TfrmMain::FocusWindowChanged);
@@ -217,6 +223,27 @@ void TfrmMain::BuildPopupMenu()
                       &TfrmMain::btnUnderlineClick);
     for (QAction* a : {Bold1, Italic1, Underline1})
         a->setCheckable(true);
+}
+
+void TfrmMain::BuildShortcuts()
+{
+    auto add = [this](QWidget* owner, Qt::ShortcutContext context, const QList<QKeySequence>& keys,
+                      void (TfrmMain::*handler)()) {
+        auto* action = new QAction(owner); // owned by `owner`
+        action->setShortcuts(keys);
+        action->setShortcutContext(context);
+        owner->addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    // Undo and redo as every editor has them.
+    add(Editor, Qt::WidgetShortcut, {QKeySequence(QStringLiteral("Ctrl+Z"))}, &TfrmMain::btnUndoClick);
+    add(Editor, Qt::WidgetShortcut, {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))},
+        &TfrmMain::btnRedoClick);
+    // The toolbar's commands that are reached by key anywhere in the window.
+    add(this, Qt::WindowShortcut, {QKeySequence(QStringLiteral("Ctrl+F"))}, &TfrmMain::btnFindClick);
+    add(this, Qt::WindowShortcut, {QKeySequence(QStringLiteral("F3"))}, &TfrmMain::FindNextClick);
+    add(this, Qt::WindowShortcut, {QKeySequence(QStringLiteral("Ctrl+P"))}, &TfrmMain::ToolButton13Click);
+    add(this, Qt::WindowShortcut, {QKeySequence(QStringLiteral("Ctrl+Shift+F"))}, &TfrmMain::btnDBSearchClick);
 }
 
 void TfrmMain::LayoutPanels()
@@ -585,6 +612,218 @@ void TfrmMain::btnSettingsClick()
 void TfrmMain::btnExitClick()
 {
     close();
+}
+
+// ---------------------------------------------------------------------------
+// Editor commands
+
+void TfrmMain::StyleClick(QToolButton* button, FontStyle flag)
+{
+    button->setChecked(ToggleStyle(*Editor, flag));
+}
+
+void TfrmMain::btnBoldClick()
+{
+    StyleClick(btnBold, fsBold);
+}
+
+void TfrmMain::btnItalicClick()
+{
+    StyleClick(btnItalic, fsItalic);
+}
+
+void TfrmMain::btnUnderlineClick()
+{
+    StyleClick(btnUnderline, fsUnderline);
+}
+
+void TfrmMain::AlignmentClick(QToolButton* clicked)
+{
+    for (QToolButton* b : {btnLeft, btnRight, btnCenter, btnJustify})
+        b->setChecked(false);
+    clicked->setChecked(true);
+    const TextAlignment alignment = clicked == btnCenter  ? TextAlignment::Center
+                                    : clicked == btnRight ? TextAlignment::Right
+                                    : clicked == btnJustify ? TextAlignment::Justify
+                                                            : TextAlignment::Left;
+    ApplyAlignment(*Editor, alignment);
+}
+
+void TfrmMain::btnLeftClick()
+{
+    AlignmentClick(btnLeft);
+}
+
+void TfrmMain::btnCenterClick()
+{
+    AlignmentClick(btnCenter);
+}
+
+void TfrmMain::btnRightClick()
+{
+    AlignmentClick(btnRight);
+}
+
+void TfrmMain::btnJustifyClick()
+{
+    AlignmentClick(btnJustify);
+}
+
+void TfrmMain::btnBulletClick()
+{
+    btnBullet->setChecked(ToggleBullets(*Editor));
+}
+
+void TfrmMain::btnFontClick()
+{
+    FontChoice choice = SelectionFont(*Editor);
+    if (CurrentDialogs().ChooseFont(this, choice))
+        ApplyFont(*Editor, choice);
+    Editor->setFocus();
+}
+
+void TfrmMain::ColourClick(ColourAttribute attribute)
+{
+    quint32 colour = SelectionColour(*Editor, attribute);
+    if (CurrentDialogs().ChooseColor(this, colour))
+        ApplyColour(*Editor, attribute, colour);
+}
+
+void TfrmMain::btnNoteBookFillColourClick()
+{
+    ColourClick(ColourAttribute::Highlight);
+}
+
+void TfrmMain::btnNoteBookFontColourClick()
+{
+    ColourClick(ColourAttribute::Text);
+}
+
+void TfrmMain::btnCutClick()
+{
+    CutToClipboard(*Editor);
+}
+
+void TfrmMain::btnCopyClick()
+{
+    CopyToClipboard(*Editor);
+}
+
+void TfrmMain::btnPasteClick()
+{
+    PasteFromClipboard(*Editor);
+}
+
+void TfrmMain::SelectAll1Click()
+{
+    Editor->SelectAll();
+}
+
+void TfrmMain::ClearSelection1Click()
+{
+    Editor->ClearSelection();
+}
+
+void TfrmMain::ClearAll1Click()
+{
+    ClearAll(*Editor);
+}
+
+void TfrmMain::btnUndoClick()
+{
+    Editor->Undo();
+}
+
+void TfrmMain::btnRedoClick()
+{
+    Editor->Redo();
+}
+
+void TfrmMain::btnFindClick()
+{
+    OpenFind(*Editor);
+}
+
+void TfrmMain::FindNextClick()
+{
+    FindAgain(*Editor);
+}
+
+void TfrmMain::EditorSelectionChange()
+{
+    const FormattingState state = ReadFormattingState(*Editor);
+    btnBold->setChecked(state.bold);
+    btnItalic->setChecked(state.italic);
+    btnUnderline->setChecked(state.underline);
+    Bold1->setChecked(btnBold->isChecked());
+    Italic1->setChecked(btnItalic->isChecked());
+    Underline1->setChecked(btnUnderline->isChecked());
+    btnBullet->setChecked(state.bullet);
+    btnLeft->setChecked(state.alignment == TextAlignment::Left);
+    btnRight->setChecked(state.alignment == TextAlignment::Right);
+    btnCenter->setChecked(state.alignment == TextAlignment::Center);
+    btnJustify->setChecked(state.alignment == TextAlignment::Justify);
+    btnCopy->setEnabled(state.hasSelection);
+    btnCut->setEnabled(btnCopy->isEnabled());
+}
+
+void TfrmMain::EditorChange()
+{
+    btnUndo->setEnabled(Editor->CanUndo());
+    btnRedo->setEnabled(Editor->CanRedo());
+}
+
+void TfrmMain::btnNoteBookOpenClick()
+{
+    const QString path = CurrentDialogs().GetOpenFileName(this, OpenDialog1);
+    if (path.isEmpty())
+        return;
+    try {
+        ImportDocument(*Editor, path);
+    } catch (const std::exception& e) {
+        ShowApplicationError(What(e));
+    }
+}
+
+void TfrmMain::btnNoteBookSaveAsClick()
+{
+    if (Editor->Text().isEmpty())
+        return;
+    const QString path = CurrentDialogs().GetSaveFileName(this, SaveDialog1);
+    if (path.isEmpty())
+        return;
+    try {
+        ExportDocument(*Editor, path);
+    } catch (const std::exception& e) {
+        ShowError(this, What(e));
+    }
+}
+
+QPrinter& TfrmMain::Printer()
+{
+    if (!printer_)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
+void TfrmMain::ToolButton13Click()
+{
+    QPrinter& printer = Printer();
+    try {
+        if (CurrentDialogs().ChoosePrinter(this, printer, PrintDialog1)) {
+            Editor->SetPageRect(PrintMarginRect(printer));
+            QCoreApplication::processEvents();
+            const QString title = PrintJobTitle(RbPanel1->Caption());
+            if (printer.printRange() == QPrinter::Selection)
+                PrintSelection(*Editor, printer, title);
+            else
+                Editor->Print(printer, title);
+        }
+        WaitForPrintJob(printer);
+    } catch (const std::exception& e) {
+        ShowApplicationError(What(e));
+    }
+    Editor->setFocus();
 }
 
 } // namespace quill

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/journalstore.h"
+#include "editor/formatting.h"
 #include "platform/dialogs.h"
 #include "platform/richedit/find_dialog.h"
 #include "platform/richedit/richedit.h"
@@ -15,8 +16,10 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include <memory>
 #include <optional>
 
+class QPrinter;
 class QWindow;
 
 namespace quill {
@@ -129,36 +132,42 @@ public:
     void btnSettingsClick();
     void btnExitClick();
 
-    // Editor commands (their behaviour comes with the editor commands).
-    void btnNoteBookOpenClick() {}
-    void btnNoteBookSaveAsClick() {}
-    void ToolButton13Click() {}
-    void btnBoldClick() {}
-    void btnItalicClick() {}
-    void btnUnderlineClick() {}
-    void btnLeftClick() {}
-    void btnCenterClick() {}
-    void btnRightClick() {}
-    void btnJustifyClick() {}
-    void btnCutClick() {}
-    void btnCopyClick() {}
-    void btnPasteClick() {}
-    void btnFindClick() {}
-    void btnFontClick() {}
-    void btnBulletClick() {}
-    void btnUndoClick() {}
-    void btnRedoClick() {}
-    void btnNoteBookFillColourClick() {}
-    void btnNoteBookFontColourClick() {}
+    // Editor commands.
+    void btnNoteBookOpenClick();
+    void btnNoteBookSaveAsClick();
+    void ToolButton13Click();
+    void btnBoldClick();
+    void btnItalicClick();
+    void btnUnderlineClick();
+    void btnLeftClick();
+    void btnCenterClick();
+    void btnRightClick();
+    void btnJustifyClick();
+    void btnCutClick();
+    void btnCopyClick();
+    void btnPasteClick();
+    void btnFindClick();
+    void btnFontClick();
+    void btnBulletClick();
+    void btnUndoClick();
+    void btnRedoClick();
+    void btnNoteBookFillColourClick();
+    void btnNoteBookFontColourClick();
     void btnInsertCharClick() {}
     void btnInsertEmoticonClick() {}
     void btnInsertPictureClick() {}
     void btnInsertLinkClick() {}
-    void SelectAll1Click() {}
-    void ClearSelection1Click() {}
-    void ClearAll1Click() {}
-    void EditorChange() {}
-    void EditorSelectionChange() {}
+    void SelectAll1Click();
+    void ClearSelection1Click();
+    void ClearAll1Click();
+    void EditorChange();
+    void EditorSelectionChange();
+    // F3: the next match of the find dialog's text.
+    void FindNextClick();
+
+    // The printer of the Print command, kept for the run so that the print dialog opens
+    // with the range confirmed last.
+    QPrinter& Printer();
     void EditorURLClick(const QString&, Qt::MouseButton) {}
 
     void setVisible(bool visible) override;
@@ -181,6 +190,10 @@ private:
     TRbButton* AddBarButton(int x, int width, const QString& caption, const QString& picture, int spacing,
                             void (TfrmMain::*handler)());
     void FocusWindowChanged(QWindow* window);
+    void BuildShortcuts();
+    void StyleClick(QToolButton* button, FontStyle flag);
+    void AlignmentClick(QToolButton* clicked);
+    void ColourClick(ColourAttribute attribute);
 
     std::optional<double> currentDate_;
     bool loginPassed_ = false;
@@ -191,6 +204,7 @@ private:
     bool closing_ = false;
     bool closed_ = false;
     QPointer<QWindow> lastOtherWindow_;
+    std::unique_ptr<QPrinter> printer_;
 };
 
 extern TfrmMain* frmMain;

@@ -32,6 +32,7 @@ public:
     std::deque<std::function<bool(QPrinter&)>> printAnswers; // sets the printer up, returns accepted
 
     std::vector<FontChoice> fontRequests;
+    std::vector<quint32> colorRequests;
     std::vector<FileDialogOptions> fileRequests;
     std::vector<PrintChoice> printRequests;
     std::function<void(const Box&)> onMessage;
@@ -66,6 +67,7 @@ public:
 
     bool ChooseColor(QWidget*, quint32& color) override
     {
+        colorRequests.push_back(color);
         if (colorAnswers.empty()) {
             unexpected << "colour dialog";
             return false;

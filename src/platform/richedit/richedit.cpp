@@ -14,6 +14,7 @@
 #include "storage/stream.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QFont>
 #include <QKeyEvent>
@@ -431,20 +432,28 @@ void RichEdit::FormatRangeDone()
     renderer_.reset();
 }
 
-void RichEdit::Print(QPrinter& printer, const QString& title)
+QRect PixelsToTwips(const QRect& pixels, int dpiX, int dpiY)
+{
+    const int left = pixels.left() * 1440 / dpiX;
+    const int top = pixels.top() * 1440 / dpiY;
+    const int right = (pixels.left() + pixels.width()) * 1440 / dpiX;
+    const int bottom = (pixels.top() + pixels.height()) * 1440 / dpiY;
+    return QRect(left, top, right - left, bottom - top);
+}
+
+void BeginPrintJob(QPainter& painter, QPrinter& printer, const QString& title)
 {
     printer.setDocName(title);
-    QPainter painter;
     if (!painter.begin(&printer))
         throw std::runtime_error("Printing failed: the printer cannot start the job");
-    const int dpiX = printer.logicalDpiX();
-    const int dpiY = printer.logicalDpiY();
+}
+
+void RichEdit::Print(QPrinter& printer, const QString& title)
+{
+    QPainter painter;
+    BeginPrintJob(painter, printer, title);
     const QRect margins = pageRect_.isEmpty() ? QRect(0, 0, printer.width(), printer.height()) : pageRect_;
-    const int left = margins.left() * 1440 / dpiX;
-    const int top = margins.top() * 1440 / dpiY;
-    const int right = (margins.left() + margins.width()) * 1440 / dpiX;
-    const int bottom = (margins.top() + margins.height()) * 1440 / dpiY;
-    const QRect area(left, top, right - left, bottom - top);
+    const QRect area = PixelsToTwips(margins, printer.logicalDpiX(), printer.logicalDpiY());
     const int length = TextLength();
     FormatRangeDone();
     try {
@@ -584,6 +593,23 @@ void RichEdit::insertFromMimeData(const QMimeData* source)
 }
 
 // ---- keyboard and mouse ---------------------------------------------------------------
+
+bool RichEdit::event(QEvent* event)
+{
+    // A shortcut of an action bound to this control (Cut, Copy, Paste, Select All, Undo, ...)
+    // goes to that action, not to the text edit's own handling of the same keys.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction* action : actions()) {
+            if (action->isEnabled() && action->shortcuts().contains(pressed)) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QTextEdit::event(event);
+}
 
 void RichEdit::keyPressEvent(QKeyEvent* event)
 {

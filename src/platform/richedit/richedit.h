@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+class QPainter;
 class QPrinter;
 
 namespace quill {
@@ -47,6 +48,12 @@ enum FindOption : unsigned { foMatchCase = 0x1, foWholeWord = 0x2 };
 using FindOptions = unsigned;
 
 class RichEdit;
+
+// A rectangle in a device's pixels in twips at the given resolutions (integer division), as
+// page rendering takes it.
+QRect PixelsToTwips(const QRect& pixels, int dpiX, int dpiY);
+// Starts a print job titled `title` on `painter`; fails with the printing system's message.
+void BeginPrintJob(QPainter& painter, QPrinter& printer, const QString& title);
 
 // The character format of the editor's selection; with an empty selection, reading gives the
 // format at the caret and writing sets the format of the text typed next. Reading a mixed
@@ -207,6 +214,7 @@ Q_SIGNALS:
     void OnURLClick(const QString& text, Qt::MouseButton button);
 
 protected:
+    bool event(QEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
