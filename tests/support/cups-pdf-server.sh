@@ -67,7 +67,7 @@ usage() {
   exit 2
 }
 
-[ $# -ge 2 ] && [ $# -le 3 ] && [ -n "$2" ] || usage
+if [ $# -lt 2 ] || [ $# -gt 3 ] || [ -z "$2" ]; then usage; fi
 command=$1
 timeout=${3:-}
 case $timeout in
@@ -114,18 +114,26 @@ error_log_tail() {
 # Processes in the session that start gave cupsd: cupsd itself and the
 # filters and backends it runs.
 session_pids() {
-  ps -o pid= -s "$1" 2>/dev/null | tr -d ' ' || true
+  local stat line fields
+  for stat in /proc/[0-9]*/stat; do
+    line=$(cat "$stat" 2>/dev/null) || continue
+    # After the command's name in parentheses: state, ppid, pgrp, session.
+    read -r -a fields <<<"${line##*) }"
+    [ "${fields[3]:-}" = "$1" ] || continue
+    stat=${stat#/proc/}
+    echo "${stat%/stat}"
+  done
 }
 
 stop_server() {
-  local pid left i
+  local pid left
   if pid=$(running_pid); then
     kill -TERM "$pid" 2>/dev/null || true
-    for i in $(seq 100); do
+    for _ in $(seq 100); do
       [ -d "/proc/$pid" ] || break
       sleep 0.05
     done
-    for i in $(seq 40); do
+    for _ in $(seq 40); do
       left=$(session_pids "$pid")
       [ -n "$left" ] || break
       # shellcheck disable=SC2086
@@ -154,9 +162,9 @@ start_server() {
   local start_timeout=${timeout:-20}
   [ "$(id -u)" -eq 0 ] || die "must run as root: the cups-pdf backend only runs as root"
   local tool
-  for tool in cupsd lpadmin lpstat cupsenable cupsaccept ipptool setpriv ps md5sum; do
+  for tool in cupsd lpadmin lpstat cupsenable cupsaccept ipptool setpriv md5sum; do
     command -v "$tool" >/dev/null 2>&1 ||
-      die "$tool not found: install cups, cups-client, cups-ipp-utils, util-linux and procps"
+      die "$tool not found: install cups, cups-client, cups-ipp-utils and util-linux"
   done
   [ -x "$backend" ] || die "$backend not found: install printer-driver-cups-pdf"
   [ -r "$ppd" ] || die "$ppd not found: install printer-driver-cups-pdf"
@@ -204,8 +212,9 @@ FileDevice No
 EOF
 
   # Everyone on the socket may do anything, and job titles are not hidden
-  # from other users, so that any test process can list them. A finished job
-  # keeps its job-name only while its files are kept, hence PreserveJobFiles.
+  # from other users, so that any test process can list them. Finished jobs
+  # keep their files, and with them all their attributes: without
+  # PreserveJobFiles, Get-Jobs leaves job-name out as soon as a job is done.
   # A job whose filter or backend fails is aborted rather than retried.
   cat >"$rt/etc/cupsd.conf" <<EOF
 LogLevel info
@@ -293,7 +302,7 @@ EOF
 }
 
 require_running() {
-  [ -n "$(runtime)" ] && running_pid >/dev/null || die "no server is running for $dir"
+  if [ -z "$(runtime)" ] || ! running_pid >/dev/null; then die "no server is running for $dir"; fi
   export CUPS_SERVER
   CUPS_SERVER=$(socket)
 }

@@ -63,6 +63,35 @@ void PageRenderer::Prepare(int from, int to, double width)
     width_ = width;
 }
 
+// Draws the lines between `top` and `bottom` of the laid-out copy, and nothing else: every
+// line drawn goes into the page's output, also where the painter clips it away, and the
+// document layout also draws the line just above the area it is asked for. So a paragraph
+// that began on an earlier page has its lines on this page drawn one by one, and the
+// document layout draws from the paragraph after it.
+void PageRenderer::DrawPage(QPainter* painter, const QTextBlock& firstBlock, int firstLine, double top, double bottom)
+{
+    constexpr double kEdge = 0.01;
+    QAbstractTextDocumentLayout* layout = copy_->documentLayout();
+    double rest = top;
+    if (firstLine > 0) {
+        const QTextLayout* blockLayout = firstBlock.layout();
+        painter->setPen(Qt::black);
+        for (int i = firstLine; i < blockLayout->lineCount(); ++i) {
+            const QTextLine current = blockLayout->lineAt(i);
+            if (blockLayout->position().y() + current.y() + current.height() > bottom + kEdge)
+                break;
+            current.draw(painter, blockLayout->position());
+        }
+        rest = layout->blockBoundingRect(firstBlock).bottom();
+    }
+    if (rest >= bottom)
+        return;
+    QAbstractTextDocumentLayout::PaintContext context;
+    context.clip = QRectF(0, rest + kEdge, width_, bottom - rest - 2 * kEdge);
+    context.palette.setColor(QPalette::Text, Qt::black);
+    layout->draw(painter, context);
+}
+
 int PageRenderer::FormatRange(QPainter* painter, const QRect& area, int from, int to, bool render)
 {
     if (!painter || !painter->device() || area.width() <= 0 || area.height() <= 0)
@@ -98,6 +127,8 @@ int PageRenderer::FormatRange(QPainter* painter, const QRect& area, int from, in
     if (!line.isValid())
         return -1;
 
+    const QTextBlock firstBlock = block;
+    const int firstLine = line.lineNumber();
     const double top = block.layout()->position().y() + line.y();
     double bottom = top;
     int next = to;
@@ -126,13 +157,9 @@ int PageRenderer::FormatRange(QPainter* painter, const QRect& area, int from, in
         painter->save();
         painter->translate(area.left() * device->logicalDpiX() / 1440.0, area.top() * device->logicalDpiY() / 1440.0);
         painter->scale(device->logicalDpiX() / kUnitsPerInch, device->logicalDpiY() / kUnitsPerInch);
-        const QRectF shown(0, 0, width, bottom - top);
-        painter->setClipRect(shown, Qt::IntersectClip);
+        painter->setClipRect(QRectF(0, 0, width, bottom - top), Qt::IntersectClip);
         painter->translate(0, -top);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = shown.translated(0, top);
-        context.palette.setColor(QPalette::Text, Qt::black);
-        layout->draw(painter, context);
+        DrawPage(painter, firstBlock, firstLine, top, bottom);
         painter->restore();
     }
     return next;

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QPainter;
+class QTextBlock;
 class QTextDocument;
 
 namespace quill::richtext {
@@ -29,6 +30,7 @@ public:
 
 private:
     void Prepare(int from, int to, double width);
+    void DrawPage(QPainter* painter, const QTextBlock& firstBlock, int firstLine, double top, double bottom);
 
     const QTextDocument& source_;
     std::unique_ptr<QTextDocument> copy_;
