@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdio>
 #include <random>
+#include <string_view>
 #include <vector>
 
 namespace quill::bench {
@@ -197,6 +198,34 @@ void GenerateJournal(const std::string& path, const JournalShape& shape)
         table.Post();
     }
     table.Close();
+}
+
+namespace {
+
+// The text between the header of a generated body and its closing brace, and the header.
+constexpr std::string_view kBodyStart = "\\viewkind4\\uc1";
+
+std::string Inner(const std::string& body)
+{
+    const std::size_t start = body.find(kBodyStart) + kBodyStart.size();
+    return body.substr(start, body.rfind('}') - start);
+}
+
+std::string Header(const std::string& body)
+{
+    return body.substr(0, body.find(kBodyStart) + kBodyStart.size());
+}
+
+} // namespace
+
+std::string GenerateEntry(std::size_t bytes, int pictureBytes)
+{
+    std::string entry;
+    for (std::uint64_t seed = 1; entry.size() < bytes; ++seed) {
+        const std::string day = GenerateBody(seed, pictureBytes > 0, pictureBytes);
+        entry += entry.empty() ? Header(day) + Inner(day) : Inner(day);
+    }
+    return entry + "}\r\n";
 }
 
 } // namespace quill::bench

@@ -19,6 +19,10 @@ struct JournalShape {
 // picture when `withPicture` is set.
 std::string GenerateBody(std::uint64_t seed, bool withPicture, int pictureBytes);
 
+// One long entry of at least `bytes`: generated days one after another in one document, with
+// a picture of `pictureBytes` in each when that is not 0.
+std::string GenerateEntry(std::size_t bytes, int pictureBytes);
+
 // Writes a journal of consecutive days ending at `lastDay` through the table engine, with
 // the rows stored mostly in date order and about one in ten written later, as days filled
 // in afterwards are.

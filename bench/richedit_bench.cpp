@@ -21,31 +21,6 @@ using namespace quill;
 
 namespace {
 
-// The text between the header of a generated body and its closing brace.
-std::string Inner(const std::string& body)
-{
-    const std::size_t start = body.find("\\viewkind4\\uc1");
-    const std::size_t end = body.rfind('}');
-    return body.substr(start + 14, end - start - 14);
-}
-
-std::string Header(const std::string& body)
-{
-    return body.substr(0, body.find("\\viewkind4\\uc1") + 14);
-}
-
-// An entry of at least `bytes`: generated days one after another, with pictures of
-// `pictureBytes` each when that is not 0.
-std::string Entry(std::size_t bytes, int pictureBytes)
-{
-    std::string entry;
-    for (std::uint64_t seed = 1; entry.size() < bytes; ++seed) {
-        const std::string day = bench::GenerateBody(seed, pictureBytes > 0, pictureBytes);
-        entry += entry.empty() ? Header(day) + Inner(day) : Inner(day);
-    }
-    return entry + "}\r\n";
-}
-
 const std::string& TypicalDay()
 {
     static const std::string day = bench::GenerateBody(42, false, 0);
@@ -54,13 +29,13 @@ const std::string& TypicalDay()
 
 const std::string& TextEntry()
 {
-    static const std::string entry = Entry(1000000, 0);
+    static const std::string entry = bench::GenerateEntry(1000000, 0);
     return entry;
 }
 
 const std::string& PictureEntry()
 {
-    static const std::string entry = Entry(10000000, 1000000);
+    static const std::string entry = bench::GenerateEntry(10000000, 1000000);
     return entry;
 }
 
