@@ -514,6 +514,48 @@ private Q_SLOTS:
         dialog->hide();
     }
 
+    void findMovesTheDialogOffTheMatch_data()
+    {
+        QTest::addColumn<int>("line");   // the paragraph the match is in
+        QTest::addColumn<bool>("cover"); // the dialog starts over the match
+        QTest::addColumn<QString>("where");
+        QTest::newRow("low match: the dialog goes above it") << 18 << true << "above";
+        QTest::newRow("high match: the dialog goes below it") << 0 << true << "below";
+        QTest::newRow("a dialog away from the match stays") << 18 << false << "stays";
+    }
+    void findMovesTheDialogOffTheMatch()
+    {
+        QFETCH(int, line);
+        QFETCH(bool, cover);
+        QFETCH(QString, where);
+        std::string body;
+        for (int i = 0; i < 20; ++i)
+            body += (i == line ? "needle" : "hay") + std::string("\\par ");
+        Load(Rtf(body));
+        frmMain->move(frmMain->x(), 0); // the first line is then too high for the dialog above it
+        Click(frmMain->btnFind);
+        FindDialog* dialog = Editor()->ExistingFindDialog();
+        dialog->SetFindWhat("needle");
+        QTextCursor at(Editor()->document());
+        at.setPosition(PositionOf("needle"));
+        const QPoint match = Editor()->viewport()->mapToGlobal(Editor()->cursorRect(at).topLeft());
+        const QPoint start = cover ? match - QPoint(10, 10) : match + QPoint(300, 60);
+        dialog->move(start);
+        const int height = dialog->frameGeometry().height();
+        QVERIFY(where != "below" || height + 20 >= match.y());
+        QVERIFY(where != "above" || height + 20 < match.y());
+        QVERIFY(dialog->FindNext());
+        QCOMPARE(Editor()->SelStart(), PositionOf("needle"));
+        QCOMPARE(dialog->frameGeometry().x(), start.x());
+        if (where == "above")
+            QCOMPARE(dialog->frameGeometry().y() + height, match.y() - 20);
+        else if (where == "below")
+            QCOMPARE(dialog->frameGeometry().y(), match.y() + 40);
+        else
+            QCOMPARE(dialog->frameGeometry().topLeft(), start);
+        dialog->hide();
+    }
+
     void f3FindsTheNextMatch()
     {
         Load(Rtf("one fish two fish"));
