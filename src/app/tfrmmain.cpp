@@ -8,15 +8,18 @@
 #include "editor/clipboard_commands.h"
 #include "editor/find_commands.h"
 #include "editor/import_export.h"
+#include "editor/picture_commands.h"
 #include "editor/printing.h"
 #include "platform/datadir.h"
 #include "platform/dialogs.h"
 #include "platform/regional.h"
+#include "platform/shell.h"
 #include "platform/waitcursor.h"
 #include "search/tfrmdbsearch.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QScreen>
 #include <QWindow>
@@ -824,6 +827,42 @@ void TfrmMain::ToolButton13Click()
         ShowApplicationError(What(e));
     }
     Editor->setFocus();
+}
+
+// ---------------------------------------------------------------------------
+// Pictures and links
+
+void TfrmMain::btnInsertPictureClick()
+{
+    const QString path = CurrentDialogs().GetOpenFileName(this, OpenPictureDialog1);
+    if (path.isEmpty())
+        return;
+    try {
+        WaitCursor wait;
+        InsertPictureFile(*Editor, path);
+    } catch (const std::exception& e) {
+        ShowApplicationError(What(e));
+    }
+}
+
+void TfrmMain::btnInsertLinkClick()
+{
+    OpenDialog2.title = QStringLiteral("Link To Selected File");
+    const QString path = CurrentDialogs().GetOpenFileName(this, OpenDialog2);
+    if (path.isEmpty())
+        return;
+    try {
+        QCoreApplication::processEvents();
+        InsertFileLink(*Editor, QFileInfo(path).absoluteFilePath());
+    } catch (const std::exception& e) {
+        ShowError(this, What(e));
+    }
+}
+
+void TfrmMain::EditorURLClick(const QString& text, Qt::MouseButton)
+{
+    // Either button opens the link; a link that cannot be opened says nothing.
+    ShellOpen(LinkTarget(text));
 }
 
 } // namespace quill

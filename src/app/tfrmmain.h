@@ -155,8 +155,8 @@ public:
     void btnNoteBookFontColourClick();
     void btnInsertCharClick() {}
     void btnInsertEmoticonClick() {}
-    void btnInsertPictureClick() {}
-    void btnInsertLinkClick() {}
+    void btnInsertPictureClick();
+    void btnInsertLinkClick();
     void SelectAll1Click();
     void ClearSelection1Click();
     void ClearAll1Click();
@@ -168,7 +168,7 @@ public:
     // The printer of the Print command, kept for the run so that the print dialog opens
     // with the range confirmed last.
     QPrinter& Printer();
-    void EditorURLClick(const QString&, Qt::MouseButton) {}
+    void EditorURLClick(const QString& text, Qt::MouseButton button);
 
     void setVisible(bool visible) override;
 

@@ -494,10 +494,14 @@ void RichEdit::InsertPicture(const Picture& picture)
     if (IsMetafile(picture.Format())) {
         InsertEmbedded(FromMetafile(picture.Format(), picture.Bytes()));
     } else if (picture.Format() == PictureFormat::Jpeg) {
-        // A photo keeps its own, smaller, bytes.
-        EmbeddedPicture jpeg = FromImage(picture.Bitmap());
+        // A photo keeps its own, smaller, bytes; its sizes are those of a bitmap.
+        EmbeddedPicture jpeg;
         jpeg.kind = PictureKind::Jpeg;
         jpeg.bytes = picture.Bytes();
+        jpeg.width = picture.Bitmap().width();
+        jpeg.height = picture.Bitmap().height();
+        jpeg.goalWidth = jpeg.width * static_cast<int>(kTwipsPerUnit);
+        jpeg.goalHeight = jpeg.height * static_cast<int>(kTwipsPerUnit);
         InsertEmbedded(jpeg);
     } else {
         InsertImage(picture.Bitmap());
