@@ -164,11 +164,11 @@ public:
     void EditorSelectionChange();
     // F3: the next match of the find dialog's text.
     void FindNextClick();
+    void EditorURLClick(const QString& text, Qt::MouseButton button);
 
     // The printer of the Print command, kept for the run so that the print dialog opens
     // with the range confirmed last.
     QPrinter& Printer();
-    void EditorURLClick(const QString& text, Qt::MouseButton button);
 
     void setVisible(bool visible) override;
 
