@@ -6,11 +6,15 @@
 
 #include "editor/formatting.h"
 #include "editor/import_export.h"
+#include "editor/picture_commands.h"
 
 #include "platform/richedit/richedit.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
@@ -159,6 +163,63 @@ void BM_Import(benchmark::State& state)
     }
 }
 BENCHMARK(BM_Import)->Unit(benchmark::kMillisecond);
+
+// A 4000 x 3000 photo-like JPEG (noise over gradients, so that it compresses as photos do).
+const QString& PhotoFile()
+{
+    static const QString path = [] {
+        QImage photo(4000, 3000, QImage::Format_RGB32);
+        QRandomGenerator random(7);
+        for (int y = 0; y < photo.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+            for (int x = 0; x < photo.width(); ++x) {
+                const int noise = static_cast<int>(random.bounded(40));
+                line[x] = qRgb((x / 16 + noise) & 0xFF, (y / 12 + noise) & 0xFF, (x + y) / 28 & 0xFF);
+            }
+        }
+        const QString file = TempFile("photo.jpg");
+        photo.save(file, "JPEG", 92);
+        return file;
+    }();
+    return path;
+}
+
+// Insert Picture of the photo into an empty day, shown as the editor shows it.
+void BM_InsertPhoto(benchmark::State& state)
+{
+    RichEdit& edit = Editor();
+    const QString& photo = PhotoFile();
+    for (auto _ : state) {
+        state.PauseTiming();
+        edit.Clear();
+        state.ResumeTiming();
+        InsertPictureFile(edit, photo);
+        edit.viewport()->repaint();
+    }
+    state.SetLabel(QString("%1 MB JPEG").arg(QFileInfo(photo).size() / 1e6, 0, 'f', 1).toStdString());
+}
+BENCHMARK(BM_InsertPhoto)->Unit(benchmark::kMillisecond);
+
+// The move to the next day after the photo went in: the day is written out as the journal
+// stores it, and the next day's entry read in and shown.
+void BM_NextDayAfterPhoto(benchmark::State& state)
+{
+    RichEdit& edit = Editor();
+    edit.Clear();
+    InsertPictureFile(edit, PhotoFile());
+    const std::string day = bench::GenerateBody(3, false, 0);
+    const std::string withPhoto = edit.StreamOut(sfRichText);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(edit.StreamOut(sfRichText));
+        edit.StreamIn(day, sfRichText);
+        edit.viewport()->repaint();
+        state.PauseTiming();
+        edit.StreamIn(withPhoto, sfRichText);
+        state.ResumeTiming();
+    }
+    state.SetLabel(QString("body %1 MB").arg(withPhoto.size() / 1e6, 0, 'f', 1).toStdString());
+}
+BENCHMARK(BM_NextDayAfterPhoto)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
