@@ -8,8 +8,11 @@
 #include "editor/clipboard_commands.h"
 #include "editor/find_commands.h"
 #include "editor/import_export.h"
+#include "editor/picker_commands.h"
 #include "editor/picture_commands.h"
 #include "editor/printing.h"
+#include "editor/tdllform.h"
+#include "editor/tfrmemoticons.h"
 #include "platform/datadir.h"
 #include "platform/dialogs.h"
 #include "platform/regional.h"
@@ -539,12 +542,19 @@ double TfrmMain::FindNextEntryDate()
     }
 }
 
-void TfrmMain::ShowDate(double date)
+void TfrmMain::ShowDate(double date, const QString& match)
 {
     if (Editor->Modified())
         SaveEntry();
     SetCurrentDate(date);
     LoadEntry();
+    if (match.isEmpty())
+        return;
+    const int at = Editor->FindText(match, 0, -1, 0);
+    if (at >= 0) {
+        Editor->SetSelStart(at);
+        Editor->SetSelLength(static_cast<int>(match.size()));
+    }
 }
 
 void TfrmMain::btnPreviousClick()
@@ -615,6 +625,19 @@ void TfrmMain::btnSettingsClick()
 void TfrmMain::btnExitClick()
 {
     close();
+}
+
+// ---------------------------------------------------------------------------
+// Character map and emoticons
+
+void TfrmMain::btnInsertCharClick()
+{
+    InsertFromCharacterMap(*DLLForm, *Editor);
+}
+
+void TfrmMain::btnInsertEmoticonClick()
+{
+    InsertFromEmoticonPicker(*frmEmoticons, *Editor);
 }
 
 // ---------------------------------------------------------------------------

@@ -118,7 +118,9 @@ public:
     // Day navigation.
     double FindPreviousEntryDate();
     double FindNextEntryDate();
-    void ShowDate(double date);
+    // With `match`, its first occurrence in the day's text (letter case aside) is selected
+    // and scrolled into view; otherwise the caret stays at the start.
+    void ShowDate(double date, const QString& match = QString());
     void btnPreviousClick();
     void btnNextClick();
     void btnTodayClick();
@@ -153,8 +155,8 @@ public:
     void btnRedoClick();
     void btnNoteBookFillColourClick();
     void btnNoteBookFontColourClick();
-    void btnInsertCharClick() {}
-    void btnInsertEmoticonClick() {}
+    void btnInsertCharClick();
+    void btnInsertEmoticonClick();
     void btnInsertPictureClick();
     void btnInsertLinkClick();
     void SelectAll1Click();

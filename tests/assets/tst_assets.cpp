@@ -1,6 +1,7 @@
 // The program's pictures: the resource file lists every drawing, each one is read by the
 // SVG renderer without a complaint, shows something at the size it is drawn for and stays
 // inside its canvas; the image list and the button pictures the windows ask for exist.
+// Emoticons are drawn on canvases of their own sizes; the rest are square.
 // The test also leaves a contact sheet of every picture in the build folder
 // (assets-contact-sheet.png) for a person to look at.
 #include <QDir>
@@ -63,28 +64,44 @@ QList<Resource> Resources()
     return ReadResourceFile(&error);
 }
 
+// The emoticon picker's pictures, each drawn on a canvas of its own size in pixels.
+bool IsEmoticon(const QString& path)
+{
+    return path.startsWith(QLatin1String(":/emoticons/"));
+}
+
 // The sizes a picture is shown at: the program's icon in the header (32) and as the
-// window icon (256); everything else is a 16 x 16 toolbar, menu or button picture.
-QList<int> IntendedSizes(const QString& path)
+// window icon (256); an emoticon at the size of its canvas, in the picker and in an
+// entry; everything else is a 16 x 16 toolbar, menu or button picture.
+QList<QSize> IntendedSizes(const QString& path)
 {
     if (path.startsWith(QLatin1String(":/app/")))
-        return {32, 256};
-    return {16};
+        return {QSize(32, 32), QSize(256, 256)};
+    if (IsEmoticon(path))
+        return {QSvgRenderer(path).defaultSize()};
+    return {QSize(16, 16)};
+}
+
+QImage Render(QSvgRenderer& renderer, const QSize& size, const QRectF& viewBox = {})
+{
+    if (!viewBox.isNull())
+        renderer.setViewBox(viewBox);
+    const QSize canvas = renderer.defaultSize();
+    const QSize side = viewBox.isNull()
+        ? size
+        : QSize(qRound(size.width() * viewBox.width() / canvas.width()),
+                qRound(size.height() * viewBox.height() / canvas.height()));
+    QImage image(side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(QPointF(0, 0), side));
+    painter.end();
+    return image;
 }
 
 QImage Render(QSvgRenderer& renderer, int size, const QRectF& viewBox = {})
 {
-    if (!viewBox.isNull())
-        renderer.setViewBox(viewBox);
-    const int side = viewBox.isNull()
-        ? size
-        : qRound(size * viewBox.width() / renderer.defaultSize().width());
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter, QRectF(0, 0, side, side));
-    painter.end();
-    return image;
+    return Render(renderer, QSize(size, size), viewBox);
 }
 
 // Collects the SVG renderer's warnings: an element or attribute it cannot read is
@@ -250,35 +267,40 @@ void TestAssets::drawingsUseOnlyWhatTheRendererDraws()
 void TestAssets::picturesRenderCleanly_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("size");
+    QTest::addColumn<QSize>("size");
     for (const Resource& r : Resources())
-        for (int size : IntendedSizes(r.path))
-            QTest::addRow("%s@%d", qPrintable(r.path), size) << r.path << size;
+        for (const QSize& size : IntendedSizes(r.path))
+            QTest::addRow("%s@%dx%d", qPrintable(r.path), size.width(), size.height()) << r.path << size;
 }
 
 void TestAssets::picturesRenderCleanly()
 {
     QFETCH(QString, path);
-    QFETCH(int, size);
+    QFETCH(QSize, size);
 
     WarningCollector collector;
     QSvgRenderer renderer(path);
     QVERIFY(renderer.isValid());
     const QSize canvas = renderer.defaultSize();
-    QCOMPARE(canvas.width(), canvas.height());
-    if (!path.startsWith(QLatin1String(":/app/")))
-        QCOMPARE(canvas, QSize(16, 16));
+    if (IsEmoticon(path)) {
+        // No larger than the picker's largest picture.
+        QVERIFY(canvas.width() <= 54 && canvas.height() <= 45);
+    } else {
+        QCOMPARE(canvas.width(), canvas.height());
+        if (!path.startsWith(QLatin1String(":/app/")))
+            QCOMPARE(canvas, QSize(16, 16));
+    }
 
     const QImage image = Render(renderer, size);
     QVERIFY(!image.isNull());
-    QCOMPARE(image.size(), QSize(size, size));
+    QCOMPARE(image.size(), size);
 
     // Something is drawn, and the picture is not an opaque block: the toolbar and the
     // buttons show their own ground around it.
     int visible = 0;
     int transparent = 0;
-    for (int y = 0; y < size; ++y) {
-        for (int x = 0; x < size; ++x) {
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = 0; x < size.width(); ++x) {
             const int alpha = qAlpha(image.pixel(x, y));
             if (alpha >= 128)
                 ++visible;
@@ -286,19 +308,19 @@ void TestAssets::picturesRenderCleanly()
                 ++transparent;
         }
     }
-    const int area = size * size;
+    const int area = size.width() * size.height();
     QVERIFY2(visible * 10 >= area, qPrintable(QStringLiteral("only %1 of %2 pixels drawn").arg(visible).arg(area)));
     QVERIFY2(transparent > 0, "no transparent pixel around the picture");
 
     // Nothing is drawn outside the canvas, where it would be cut off.
     const QRectF box(-canvas.width(), -canvas.height(), 3 * canvas.width(), 3 * canvas.height());
     const QImage wide = Render(renderer, size, box);
-    QCOMPARE(wide.size(), QSize(3 * size, 3 * size));
-    const QRect inside(size, size, size, size);
+    QCOMPARE(wide.size(), 3 * size);
+    const QRect inside(QPoint(size.width(), size.height()), size);
     for (int y = 0; y < wide.height(); ++y)
         for (int x = 0; x < wide.width(); ++x)
             if (!inside.contains(x, y) && qAlpha(wide.pixel(x, y)) != 0)
-                QFAIL(qPrintable(QStringLiteral("drawn outside the canvas at %1,%2").arg(x - size).arg(y - size)));
+                QFAIL(qPrintable(QStringLiteral("drawn outside the canvas at %1,%2").arg(x - size.width()).arg(y - size.height())));
 
     QVERIFY2(collector.warnings.isEmpty(), qPrintable(collector.warnings.join(u'\n')));
 }
@@ -332,12 +354,15 @@ void TestAssets::writeContactSheet()
     const int cellH = 112;
     QList<Resource> small;
     QList<Resource> app;
+    QList<Resource> emoticons;
     for (const Resource& r : list)
-        (r.path.startsWith(QLatin1String(":/app/")) ? app : small).append(r);
+        (r.path.startsWith(QLatin1String(":/app/")) ? app : IsEmoticon(r.path) ? emoticons : small).append(r);
     const int rows = (small.size() + columns - 1) / columns;
     const int appBand = 300;
     const int toolbarBand = 100;
-    QImage sheet(columns * cellW + 16, rows * cellH + 16 + appBand + toolbarBand,
+    const int emoticonCellH = 4 * 45 + 8 + 2 * 45 + 20;
+    const int emoticonBand = (emoticons.size() + columns - 1) / columns * emoticonCellH;
+    QImage sheet(columns * cellW + 16, rows * cellH + 16 + appBand + toolbarBand + emoticonBand,
                  QImage::Format_RGB32);
     sheet.fill(QColor(236, 238, 242));
     QPainter p(&sheet);
@@ -417,6 +442,28 @@ void TestAssets::writeContactSheet()
     }
     p.drawImage(8, toolbarY, toolbar);
     p.drawImage(8, toolbarY + 28, Magnified(toolbar, 2));
+
+    // The emoticons: the vector drawing at 4x on white, and below it the real pixels on
+    // white and magnified twice.
+    const int emoticonY = toolbarY + toolbarBand;
+    for (int i = 0; i < emoticons.size(); ++i) {
+        const Resource& r = emoticons[i];
+        const int x0 = 8 + (i % columns) * cellW;
+        const int y0 = emoticonY + (i / columns) * emoticonCellH;
+        QSvgRenderer renderer(r.path);
+        const QSize real = renderer.defaultSize();
+        p.fillRect(QRect(QPoint(x0, y0), 4 * real), Qt::white);
+        p.drawImage(x0, y0, Render(renderer, 4 * real));
+        const QImage one = Render(renderer, real);
+        const int y1 = y0 + 4 * 45 + 8;
+        p.fillRect(QRect(QPoint(x0, y1), real), Qt::white);
+        p.drawImage(x0, y1, one);
+        p.fillRect(QRect(QPoint(x0 + real.width() + 8, y1), 2 * real), Qt::white);
+        p.drawImage(x0 + real.width() + 8, y1, Magnified(one, 2));
+        p.setPen(QColor(90, 90, 100));
+        p.drawText(QRect(x0, y1 + 2 * real.height() + 2, cellW - 8, 14), Qt::AlignLeft | Qt::AlignVCenter,
+                   QFileInfo(r.file).completeBaseName());
+    }
     p.end();
 
     const QString out = QStringLiteral(QUILLMERE_BINARY_DIR "/assets-contact-sheet.png");
