@@ -52,6 +52,9 @@ Program::Program()
     Create(windows_, frmCalendar, main);
     Create(windows_, frmSettings, main);
     Create(windows_, frmDBSearch, main);
+    // The search window reads the main window's journal and asks it to show a day.
+    frmDBSearch->Connect({&main->tblJournal, &main->tblJournalJournalDate, &main->tblJournalJournalEntry},
+                         &main->ImageList1, [](double date, const QString& match) { frmMain->ShowDate(date, match); });
 }
 
 Program::~Program()

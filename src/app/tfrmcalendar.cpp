@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QLocale>
+#include <QTextCharFormat>
 
 namespace quill {
 
@@ -28,6 +29,7 @@ TfrmCalendar::TfrmCalendar(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::F
     MonthCalendar1->setGridVisible(false);
     connect(MonthCalendar1, &QCalendarWidget::clicked, this, &TfrmCalendar::MonthCalendar1Click);
     connect(MonthCalendar1, &QCalendarWidget::activated, this, &TfrmCalendar::btnOKClick);
+    connect(MonthCalendar1, &QCalendarWidget::currentPageChanged, this, &TfrmCalendar::MarkEntryDays);
 
     btnOK = MakeButton(RbPanel8, QRect(104, 218, 75, 25), QStringLiteral("OK"), QStringLiteral(":/buttons/ok"));
     connect(btnOK, &TRbButton::OnClick, this, &TfrmCalendar::btnOKClick);
@@ -50,6 +52,7 @@ void TfrmCalendar::showEvent(QShowEvent* event)
         move(main->geometry().center() - rect().center());
     QDialog::showEvent(event);
     FormActivate();
+    MarkEntryDays(); // entries may have been stored since the month was last shown
 }
 
 void TfrmCalendar::FormActivate()
@@ -57,6 +60,21 @@ void TfrmCalendar::FormActivate()
     btnOK->setEnabled(false);
     if (frmMain)
         MonthCalendar1->setSelectedDate(ToQDate(frmMain->CurrentDate()));
+}
+
+void TfrmCalendar::MarkEntryDays()
+{
+    MonthCalendar1->setDateTextFormat(QDate(), QTextCharFormat()); // clears every day
+    if (!frmMain || !frmMain->tblJournal.Active() || frmMain->tblJournal.IsEmpty())
+        return;
+    MemTable& journal = frmMain->tblJournal;
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    // The page shows six weeks around the month; a lookup for each day that can be seen.
+    const QDate first(MonthCalendar1->yearShown(), MonthCalendar1->monthShown(), 1);
+    for (QDate day = first.addDays(-14); day <= first.addMonths(1).addDays(13); day = day.addDays(1))
+        if (journal.FindKey(FromQDate(day)))
+            MonthCalendar1->setDateTextFormat(day, bold);
 }
 
 void TfrmCalendar::MonthCalendar1Click()

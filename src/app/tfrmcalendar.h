@@ -25,6 +25,9 @@ public:
     void MonthCalendar1Click();
     void btnOKClick();
 
+    // Shows in bold the days of the month in view that have an entry in the journal.
+    void MarkEntryDays();
+
 protected:
     void showEvent(QShowEvent* event) override;
 };
