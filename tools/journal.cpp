@@ -35,4 +35,18 @@ double ParseDateArgument(const std::string& text)
     return EncodeEntryDate(date);
 }
 
+int ParseWidthArgument(const std::string& text)
+{
+    constexpr int kMaxWidth = 10000;
+    int width = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9' || width > kMaxWidth)
+            throw UsageError{"not a width in pixels (1 to 10000): " + text};
+        width = width * 10 + (c - '0');
+    }
+    if (width < 1 || width > kMaxWidth)
+        throw UsageError{"not a width in pixels (1 to 10000): " + text};
+    return width;
+}
+
 } // namespace quill::tool

@@ -22,4 +22,7 @@ public:
 // Parses a DATE argument (YYYY-MM-DD) or throws UsageError.
 double ParseDateArgument(const std::string& text);
 
+// Parses a WIDTH argument of render (whole pixels, 1 to 10000) or throws UsageError.
+int ParseWidthArgument(const std::string& text);
+
 } // namespace quill::tool

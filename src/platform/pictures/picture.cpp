@@ -1,5 +1,9 @@
 #include "picture.h"
 
+#include "byte_fields.h"
+#include "dib_layout.h"
+#include "metafile_records.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -9,29 +13,12 @@
 
 namespace quill {
 
+using fields::I16;
+using fields::I32;
+using fields::U16;
+using fields::U32;
+
 namespace {
-
-constexpr int kMaxSide = 32767;
-
-std::uint32_t U32(QByteArrayView bytes, qsizetype at)
-{
-    return qFromLittleEndian<std::uint32_t>(bytes.data() + at);
-}
-std::int32_t I32(QByteArrayView bytes, qsizetype at)
-{
-    return qFromLittleEndian<std::int32_t>(bytes.data() + at);
-}
-std::uint16_t U16(QByteArrayView bytes, qsizetype at)
-{
-    return qFromLittleEndian<std::uint16_t>(bytes.data() + at);
-}
-std::int16_t I16(QByteArrayView bytes, qsizetype at)
-{
-    return qFromLittleEndian<std::int16_t>(bytes.data() + at);
-}
-
-constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
-constexpr std::uint32_t kEmfSignature = 0x464D4520u; // " EMF"
 
 QImage ReadWithQt(QByteArrayView bytes, const char* format)
 {
@@ -40,12 +27,29 @@ QImage ReadWithQt(QByteArrayView bytes, const char* format)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
     const QSize size = reader.size();
-    if (size.width() > kMaxSide || size.height() > kMaxSide)
-        return {};
+    if (size.isValid())
+        CheckPictureSize(size.width(), size.height());
     return reader.read();
 }
 
+// The pixels at 96 to the inch of a metafile's declared size; empty when it declares none.
+QSize DeclaredPixels(PictureFormat format, QByteArrayView bytes)
+{
+    if (format == PictureFormat::Wmf && bytes.size() >= 22 && U32(bytes, 0) == kPlaceableKey && U16(bytes, 14) > 0) {
+        const int inch = U16(bytes, 14);
+        return QSize((I16(bytes, 10) - I16(bytes, 6)) * 96 / inch, (I16(bytes, 12) - I16(bytes, 8)) * 96 / inch);
+    }
+    const QSize himetric = MetafileSizeHimetric(format, bytes);
+    return QSize(himetric.width() * 96 / 2540, himetric.height() * 96 / 2540);
+}
+
 } // namespace
+
+void CheckPictureSize(qint64 width, qint64 height)
+{
+    if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
+        throw PictureError("Picture is too large (" + std::to_string(width) + " x " + std::to_string(height) + " pixels)");
+}
 
 QImage DecodeRaster(PictureFormat format, QByteArrayView bytes)
 {
@@ -59,12 +63,23 @@ QImage DecodeRaster(PictureFormat format, QByteArrayView bytes)
         return image;
     }
     case PictureFormat::Bmp: {
+        // The header is read here first: Qt's reader refuses some sizes without saying why,
+        // and makes the whole bitmap before it finds that the file holds too few bits.
+        if (bytes.size() >= 14) {
+            if (const auto layout = ReadDibLayout(bytes.sliced(14))) {
+                CheckPictureSize(layout->width, layout->height);
+                if (layout->bitsSize > bytes.size() - qint64(U32(bytes, 10)))
+                    throw PictureError("Bitmap image is not valid");
+            }
+        }
         QImage image = ReadWithQt(bytes, "BMP");
         if (image.isNull())
             throw PictureError("Bitmap image is not valid");
         return image;
     }
     case PictureFormat::Gif: {
+        if (bytes.startsWith("GIF") && bytes.size() >= 10)
+            CheckPictureSize(U16(bytes, 6), U16(bytes, 8)); // the logical screen
         QImage image = ReadWithQt(bytes, "GIF");
         if (image.isNull())
             throw PictureError("GIF encoded data is corrupt");
@@ -79,37 +94,23 @@ QImage DecodeRaster(PictureFormat format, QByteArrayView bytes)
 
 QImage DecodeDib(QByteArrayView bytes)
 {
-    // A file header in front of the DIB makes it a BMP file that Qt's reader takes.
-    if (bytes.size() < 16)
+    // A file header in front of the DIB makes it a BMP file that Qt's reader takes; the bits
+    // start behind the info header, its colour masks and its colours.
+    const std::optional<DibLayout> layout = ReadDibLayout(bytes);
+    if (!layout || layout->bitsOffset > bytes.size())
         return {};
-    const std::uint32_t headerSize = U32(bytes, 0);
-    if (headerSize < 12 || headerSize > static_cast<std::uint32_t>(bytes.size()))
-        return {};
-    std::uint32_t colors = 0;
-    std::uint32_t masks = 0;
-    if (headerSize == 12) {
-        const int bits = U16(bytes, 10);
-        colors = bits <= 8 ? (1u << bits) * 3 : 0;
-    } else if (headerSize >= 40 && bytes.size() >= 40) {
-        const int bits = U16(bytes, 14);
-        const std::uint32_t compression = U32(bytes, 16);
-        std::uint32_t used = U32(bytes, 32);
-        if (used == 0 && bits <= 8)
-            used = 1u << bits;
-        colors = std::min<std::uint32_t>(used, 256) * 4;
-        if (headerSize == 40 && (compression == 3 || compression == 6))
-            masks = compression == 3 ? 12 : 16;
-    }
-    const std::uint32_t offset = 14 + headerSize + masks + colors;
+    CheckPictureSize(layout->width, layout->height);
+    if (layout->bitsSize > bytes.size() - layout->bitsOffset)
+        return {}; // bits missing: Qt's reader would make the whole bitmap first
+    constexpr qsizetype kFileHeaderSize = 14;
     QByteArray file;
-    file.reserve(14 + bytes.size());
+    file.reserve(kFileHeaderSize + bytes.size());
     file.append("BM", 2);
-    const std::uint32_t fileSize = static_cast<std::uint32_t>(14 + bytes.size());
     char field[4];
-    qToLittleEndian(fileSize, field);
+    qToLittleEndian(static_cast<std::uint32_t>(kFileHeaderSize + bytes.size()), field);
     file.append(field, 4);
     file.append(4, '\0');
-    qToLittleEndian(offset, field);
+    qToLittleEndian(static_cast<std::uint32_t>(kFileHeaderSize + layout->bitsOffset), field);
     file.append(field, 4);
     file.append(bytes.data(), bytes.size());
     return ReadWithQt(file, "BMP");
@@ -117,8 +118,9 @@ QImage DecodeDib(QByteArrayView bytes)
 
 QImage DecodeDeviceBitmap(QByteArrayView bits, int width, int height, int widthBytes, int bitsPerPixel)
 {
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide)
+    if (width <= 0 || height <= 0 || (bitsPerPixel != 1 && bitsPerPixel != 24 && bitsPerPixel != 32))
         return {};
+    CheckPictureSize(width, height);
     const int minimum = (width * bitsPerPixel + 7) / 8;
     if (widthBytes == 0)
         widthBytes = (minimum + 1) / 2 * 2; // rows of device bitmaps are word aligned
@@ -232,6 +234,8 @@ Picture Picture::LoadFromFile(const QString& path)
     if (IsMetafile(picture.format_)) {
         if (!IsValidMetafile(picture.format_, picture.bytes_))
             throw PictureError("Metafile is not valid");
+        const QSize pixels = DeclaredPixels(picture.format_, picture.bytes_);
+        CheckPictureSize(pixels.width(), pixels.height());
         return picture;
     }
     picture.bitmap_ = DecodeRaster(picture.format_, picture.bytes_);
@@ -243,8 +247,7 @@ QSize Picture::Size() const
 {
     if (!bitmap_.isNull())
         return bitmap_.size();
-    const QSize himetric = MetafileSizeHimetric(format_, bytes_);
-    return QSize(himetric.width() * 96 / 2540, himetric.height() * 96 / 2540);
+    return DeclaredPixels(format_, bytes_);
 }
 
 } // namespace quill

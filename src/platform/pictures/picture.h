@@ -23,18 +23,31 @@ public:
 
 enum class PictureFormat { Png, Jpeg, Bmp, Gif, Emf, Wmf };
 
-// JPEG through libjpeg; fails with "JPEG error #%d", the library's message number.
+// The largest picture that is decoded or drawn: kMaxPictureSide pixels a side and
+// kMaxPicturePixels in all (a bitmap of 256 MB). A size field beyond it is refused before
+// anything is allocated for it.
+constexpr qint64 kMaxPictureSide = 32767;
+constexpr qint64 kMaxPicturePixels = 64 * 1024 * 1024;
+
+// Fails with "Picture is too large (W x H pixels)" when a picture of that size may not be made.
+void CheckPictureSize(qint64 width, qint64 height);
+
+// JPEG through libjpeg; fails with "JPEG error #%d", the library's message number, or with
+// the too-large message.
 QImage DecodeJpeg(QByteArrayView bytes);
 
-// PNG, JPEG, BMP (a whole file) or GIF bytes as a bitmap; fails with the loader's message.
+// PNG, JPEG, BMP (a whole file) or GIF bytes as a bitmap; fails with the loader's message or
+// the too-large message.
 QImage DecodeRaster(PictureFormat format, QByteArrayView bytes);
 
 // A device-independent bitmap without its file header (a bitmap info header, the colours,
-// then the bits), as documents embed them; a null image when the bytes are not one.
+// then the bits), as documents embed them; a null image when the bytes are not one. Fails
+// with the too-large message.
 QImage DecodeDib(QByteArrayView bytes);
 
 // The bits of a device-dependent bitmap: `height` rows of `widthBytes` bytes at 1, 24 or 32
-// bits per pixel; a null image for anything else or too few bytes.
+// bits per pixel; a null image for anything else or too few bytes. Fails with the too-large
+// message.
 QImage DecodeDeviceBitmap(QByteArrayView bits, int width, int height, int widthBytes, int bitsPerPixel);
 
 // PNG bytes of an image.
@@ -58,7 +71,8 @@ void DrawPicturePlaceholder(QPainter& painter, const QRectF& rect);
 class Picture {
 public:
     // Fails with "Cannot open file %s", "Unknown picture file extension (.%s)", "Bitmap image
-    // is not valid", "Metafile is not valid", "JPEG error #%d" or "GIF encoded data is corrupt".
+    // is not valid", "Metafile is not valid", "JPEG error #%d", "GIF encoded data is corrupt"
+    // or the too-large message (also for a metafile whose declared size is beyond it).
     static Picture LoadFromFile(const QString& path);
 
     PictureFormat Format() const { return format_; }

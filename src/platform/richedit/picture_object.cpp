@@ -2,6 +2,7 @@
 
 #include "text_format.h"
 
+#include "platform/pictures/metafile_renderer.h"
 #include "platform/pictures/picture.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -116,11 +117,15 @@ EmbeddedPicture FromRtf(rtf::Picture&& source)
         break;
     case rtf::PictureKind::Dib:
     case rtf::PictureKind::DeviceBitmap: {
-        // Kept as PNG; bytes that are no bitmap leave a placeholder of the picture's size.
-        const QImage image = source.kind == rtf::PictureKind::Dib
-                                 ? DecodeDib(source.data)
-                                 : DecodeDeviceBitmap(source.data, source.width, source.height, source.widthBytes,
-                                                      source.bitsPerPixel);
+        // Kept as PNG; bytes that are no bitmap (or one too large) leave a placeholder of the
+        // picture's size.
+        QImage image;
+        try {
+            image = source.kind == rtf::PictureKind::Dib ? DecodeDib(source.data)
+                                                         : DecodeDeviceBitmap(source.data, source.width, source.height,
+                                                                              source.widthBytes, source.bitsPerPixel);
+        } catch (const PictureError&) {
+        }
         picture.kind = PictureKind::Png;
         if (!image.isNull()) {
             picture.bytes = EncodePng(image);
@@ -195,6 +200,16 @@ QSizeF PictureObjectHandler::intrinsicSize(QTextDocument*, int, const QTextForma
 void PictureObjectHandler::drawObject(QPainter* painter, const QRectF& rect, QTextDocument*, int,
                                       const QTextFormat& format)
 {
+    const auto kind = static_cast<PictureKind>(format.intProperty(PictureKindProperty));
+    if (kind == PictureKind::Emf || kind == PictureKind::Wmf) {
+        // A metafile its library rejects shows the placeholder; its bytes stay as they are.
+        const EmbeddedPicture picture = PictureOf(format);
+        if (!MetafileCache::Shared().Draw(*painter, rect, format.property(PictureIdProperty).toLongLong(),
+                                          kind == PictureKind::Emf ? PictureFormat::Emf : PictureFormat::Wmf,
+                                          picture.bytes, picture.mapping))
+            DrawPicturePlaceholder(*painter, rect);
+        return;
+    }
     const QImage image = Bitmap(format);
     if (image.isNull()) {
         DrawPicturePlaceholder(*painter, rect);
