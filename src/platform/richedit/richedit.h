@@ -200,7 +200,7 @@ public:
 
     // A picture at the caret, replacing the selection, as a paste of it does: a bitmap as
     // PNG; a picture file as it was loaded (a JPEG keeps its bytes, a metafile its bytes and
-    // kind, shown as a framed box of its size).
+    // kind, drawn at the size it declares).
     void InsertImage(const QImage& image);
     void InsertPicture(const Picture& picture);
 
