@@ -2,6 +2,7 @@
 
 #include "platform/regional.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 
@@ -34,12 +35,37 @@ TDateEdit::TDateEdit(QWidget* parent) : QDateEdit(parent)
     // typing.
     connect(lineEdit(), &QLineEdit::textChanged, this, &TDateEdit::NoteText);
     connect(this, &QDateEdit::dateChanged, this, &TDateEdit::NoteText);
-    connect(this, &QDateEdit::editingFinished, this, &TDateEdit::NoteText);
+    connect(this, &QDateEdit::editingFinished, this, [this] {
+        typing_ = false;
+        NoteText();
+    });
+}
+
+void TDateEdit::keyPressEvent(QKeyEvent* event)
+{
+    // Characters and deletions are typing; arrows, page keys and Enter are not.
+    const bool typed = !event->text().isEmpty() && event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter &&
+                       event->key() != Qt::Key_Escape && !(event->modifiers() & Qt::ControlModifier);
+    if (typed)
+        typing_ = true;
+    QDateEdit::keyPressEvent(event);
+    if (!typed && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down || event->key() == Qt::Key_PageUp ||
+                   event->key() == Qt::Key_PageDown)) {
+        typing_ = false;
+        NoteText();
+    }
+}
+
+void TDateEdit::mousePressEvent(QMouseEvent* event)
+{
+    // A click (on the calendar button, say) ends the typing.
+    typing_ = false;
+    QDateEdit::mousePressEvent(event);
 }
 
 void TDateEdit::NoteText()
 {
-    if (text() == shownText_)
+    if (typing_ || text() == shownText_)
         return;
     shownText_ = text();
     Q_EMIT OnChange();
@@ -71,6 +97,7 @@ QDate TDateEdit::Date() const
 
 void TDateEdit::SetDate(const QDate& value)
 {
+    typing_ = false;
     setDate(value);
     // The value may be unchanged while the text is not its own.
     const QString shown = QLocale().toString(value, displayFormat());
@@ -80,6 +107,7 @@ void TDateEdit::SetDate(const QDate& value)
 
 void TDateEdit::SetText(const QString& value)
 {
+    typing_ = false;
     lineEdit()->setText(value);
 }
 

@@ -22,7 +22,9 @@ public:
     // Rewrites the text.
     void SetDate(const QDate& date);
 
-    // The text as a person types it: every change is told by OnChange.
+    // The text as a person types it. Every change is told by OnChange: a step, a day picked
+    // or a date set at once, and a text typed key by key when the typing ends (Enter, or
+    // the field is left), so that a whole date can be typed.
     QString Text() const { return text(); }
     void SetText(const QString& text);
 
@@ -33,6 +35,8 @@ Q_SIGNALS:
     void OnChange();
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     QValidator::State validate(QString& input, int& pos) const override;
     void fixup(QString& input) const override;
     QDateTime dateTimeFromText(const QString& text) const override;
@@ -41,6 +45,7 @@ private:
     void NoteText();
 
     QString shownText_; // as last told
+    bool typing_ = false; // keys are being typed into the text
 };
 
 } // namespace quill

@@ -217,6 +217,7 @@ private Q_SLOTS:
         QTest::newRow("typed") << 0;
         QTest::newRow("a step with the arrow key") << 1;
         QTest::newRow("a day set by the window") << 2;
+        QTest::newRow("a date typed key by key, then Enter") << 3;
     }
     void aChangedDateMovesTheFocusToTheText()
     {
@@ -232,7 +233,20 @@ private Q_SLOTS:
             QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(100, 10)); // on the year
             QTest::keyClick(field, Qt::Key_Down);
             break;
-        default: field->SetDate(Day(3)); break;
+        case 2: field->SetDate(Day(3)); break;
+        default: {
+            // The focus stays while the date is being typed, so that all of it can be.
+            const QString typed = QLocale().toString(QDate(2021, 2, 3), field->displayFormat());
+            QTest::keyClick(field, Qt::Key_End);
+            for (int i = int(field->Text().size()); i > 0; --i)
+                QTest::keyClick(field, Qt::Key_Backspace);
+            QTest::keyClicks(field, typed);
+            QVERIFY(field->hasFocus());
+            QCOMPARE(field->Text(), typed);
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(field->Date(), QDate(2021, 2, 3));
+            break;
+        }
         }
         QTRY_VERIFY(frmDBSearch->edtText->hasFocus());
     }
