@@ -164,31 +164,39 @@ void BM_Import(benchmark::State& state)
 }
 BENCHMARK(BM_Import)->Unit(benchmark::kMillisecond);
 
-// A 4000 x 3000 photo-like JPEG (noise over gradients, so that it compresses as photos do).
-const QString& PhotoFile()
+// Photo-like JPEGs (noise over gradients, so that they compress as photos do): 4000 x 3000,
+// and a large one of about 20 MB.
+QString MakePhoto(const char* name, int width, int height, int noiseLevels)
 {
-    static const QString path = [] {
-        QImage photo(4000, 3000, QImage::Format_RGB32);
-        QRandomGenerator random(7);
-        for (int y = 0; y < photo.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
-            for (int x = 0; x < photo.width(); ++x) {
-                const int noise = static_cast<int>(random.bounded(40));
-                line[x] = qRgb((x / 16 + noise) & 0xFF, (y / 12 + noise) & 0xFF, (x + y) / 28 & 0xFF);
-            }
+    QImage photo(width, height, QImage::Format_RGB32);
+    QRandomGenerator random(7);
+    for (int y = 0; y < photo.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(photo.scanLine(y));
+        for (int x = 0; x < photo.width(); ++x) {
+            const int noise = static_cast<int>(random.bounded(noiseLevels));
+            line[x] = qRgb((x / 16 + noise) & 0xFF, (y / 12 + noise) & 0xFF, ((x + y) / 28 + noise / 2) & 0xFF);
         }
-        const QString file = TempFile("photo.jpg");
-        photo.save(file, "JPEG", 92);
-        return file;
-    }();
-    return path;
+    }
+    const QString file = TempFile(name);
+    photo.save(file, "JPEG", 92);
+    return file;
+}
+
+QString PhotoFile(int which)
+{
+    if (which == 0) {
+        static const QString photo = MakePhoto("photo.jpg", 4000, 3000, 40);
+        return photo;
+    }
+    static const QString large = MakePhoto("large.jpg", 6000, 4500, 256);
+    return large;
 }
 
 // Insert Picture of the photo into an empty day, shown as the editor shows it.
 void BM_InsertPhoto(benchmark::State& state)
 {
     RichEdit& edit = Editor();
-    const QString& photo = PhotoFile();
+    const QString photo = PhotoFile(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         edit.Clear();
@@ -198,7 +206,7 @@ void BM_InsertPhoto(benchmark::State& state)
     }
     state.SetLabel(QString("%1 MB JPEG").arg(QFileInfo(photo).size() / 1e6, 0, 'f', 1).toStdString());
 }
-BENCHMARK(BM_InsertPhoto)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InsertPhoto)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The move to the next day after the photo went in: the day is written out as the journal
 // stores it, and the next day's entry read in and shown.
@@ -206,7 +214,7 @@ void BM_NextDayAfterPhoto(benchmark::State& state)
 {
     RichEdit& edit = Editor();
     edit.Clear();
-    InsertPictureFile(edit, PhotoFile());
+    InsertPictureFile(edit, PhotoFile(static_cast<int>(state.range(0))));
     const std::string day = bench::GenerateBody(3, false, 0);
     const std::string withPhoto = edit.StreamOut(sfRichText);
     for (auto _ : state) {
@@ -219,7 +227,7 @@ void BM_NextDayAfterPhoto(benchmark::State& state)
     }
     state.SetLabel(QString("body %1 MB").arg(withPhoto.size() / 1e6, 0, 'f', 1).toStdString());
 }
-BENCHMARK(BM_NextDayAfterPhoto)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NextDayAfterPhoto)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
