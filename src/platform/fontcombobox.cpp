@@ -27,15 +27,35 @@ public:
     }
 };
 
+// The installed faces by the names entries use: a face that several foundries make is
+// listed once, without the foundry Qt adds to tell them apart ("D050000L [urw]"), and the
+// faces that journals name most often are offered under their own names where a metric
+// stand-in is installed.
+QString WithoutFoundry(QString face)
+{
+    const qsizetype foundry = face.indexOf(QLatin1String(" ["));
+    if (foundry > 0 && face.endsWith(u']'))
+        face.truncate(foundry);
+    return face;
+}
+
 QStringList Faces()
 {
-    QStringList faces = QFontDatabase::families();
-    for (const char* name : {"Arial", "Times New Roman", "Courier New"}) {
+    QStringList faces;
+    for (const QString& family : QFontDatabase::families()) {
+        const QString face = WithoutFoundry(family);
+        if (!faces.contains(face, Qt::CaseInsensitive))
+            faces << face;
+    }
+    const std::pair<const char*, const char*> standIns[] = {
+        {"Arial", "Liberation"}, {"Times New Roman", "Liberation"}, {"Courier New", "Liberation"},
+        {"Symbol", "Standard Symbols"}};
+    for (const auto& [name, family] : standIns) {
         const QString face = QString::fromLatin1(name);
         if (faces.contains(face, Qt::CaseInsensitive))
             continue;
-        const QString standIn = QFontInfo(QFont(face)).family();
-        if (standIn.startsWith(QLatin1String("Liberation")) && faces.contains(standIn))
+        const QString standIn = WithoutFoundry(QFontInfo(QFont(face)).family());
+        if (standIn.startsWith(QLatin1String(family)) && faces.contains(standIn, Qt::CaseInsensitive))
             faces << face;
     }
     faces.sort(Qt::CaseInsensitive);

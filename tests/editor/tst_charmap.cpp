@@ -293,7 +293,11 @@ private Q_SLOTS:
 
     void symbolFontKeepsItsFace()
     {
-        const QStringList faces = QFontDatabase::families();
+        // The faces as the font list names them.
+        const TFontComboBox list;
+        QStringList faces;
+        for (int i = 0; i < list.count(); ++i)
+            faces << list.itemText(i);
         const auto symbol = std::find_if(faces.begin(), faces.end(), [](const QString& face) {
             return IsSymbolFont(QFont(face));
         });

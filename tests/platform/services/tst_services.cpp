@@ -1,12 +1,14 @@
-// Regional dates, 8-bit text, the data directory and the wait cursor.
+// Regional dates, 8-bit text, the data directory, the wait cursor and the font list.
 #include "platform/ansi.h"
 #include "platform/datadir.h"
+#include "platform/fontcombobox.h"
 #include "platform/regional.h"
 #include "platform/waitcursor.h"
 
 #include "storage/datetime.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QLocale>
 #include <QtTest>
 
@@ -17,6 +19,23 @@ class TestServices : public QObject {
 
 private Q_SLOTS:
     void cleanup() { QLocale::setDefault(QLocale::c()); }
+
+    // Faces are listed once each, by the names entries use, stand-ins included.
+    void fontListNamesFacesAsEntriesDo()
+    {
+        TFontComboBox box;
+        QStringList faces;
+        for (int i = 0; i < box.count(); ++i)
+            faces << box.itemText(i);
+        for (const QString& face : faces)
+            QVERIFY2(!face.endsWith(u']'), qPrintable(face));
+        QCOMPARE(QStringList(faces).removeDuplicates(), 0);
+        QVERIFY(faces.contains("Arial"));
+        if (QFontInfo(QFont("Symbol")).family().startsWith("Standard Symbols"))
+            QVERIFY(faces.contains("Symbol"));
+        box.SelectFace("symbol");
+        QCOMPARE(box.SelectedFace(), faces.contains("Symbol") ? QString("Symbol") : QString());
+    }
 
     void longDayFollowsTheRegionalSettings_data()
     {
