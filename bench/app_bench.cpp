@@ -24,23 +24,9 @@ using namespace quill;
 
 namespace {
 
-// The 20-year journal with a picture every tenth day, ending today.
 const std::string& TodaysJournal()
 {
-    static const std::string path = [] {
-        std::filesystem::create_directories(QUILLMERE_BENCH_DATA);
-        const QDate today = QDate::currentDate();
-        const std::string p = std::string(QUILLMERE_BENCH_DATA) + "/journal-20y-until-" +
-                              today.toString(Qt::ISODate).toStdString() + ".cds";
-        if (!FileExists(p)) {
-            bench::JournalShape shape;
-            shape.days = 7300;
-            shape.pictureEvery = 10;
-            shape.lastDay = {today.year(), today.month(), today.day()};
-            bench::GenerateJournal(p, shape);
-        }
-        return p;
-    }();
+    static const std::string path = bench::TwentyYearJournalUntilToday(QUILLMERE_BENCH_DATA);
     return path;
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <ctime>
+#include <filesystem>
 #include <cstdio>
 #include <random>
 #include <string_view>
@@ -226,6 +228,26 @@ std::string GenerateEntry(std::size_t bytes, int pictureBytes)
         entry += entry.empty() ? Header(day) + Inner(day) : Inner(day);
     }
     return entry + "}\r\n";
+}
+
+std::string TwentyYearJournalUntilToday(const std::string& folder)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const CivilDate today{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    char name[64];
+    std::snprintf(name, sizeof name, "/journal-20y-until-%04d-%02d-%02d.cds", today.year, today.month, today.day);
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + name;
+    if (!std::filesystem::exists(path)) {
+        JournalShape shape;
+        shape.days = 7300;
+        shape.pictureEvery = 10;
+        shape.lastDay = today;
+        GenerateJournal(path, shape);
+    }
+    return path;
 }
 
 } // namespace quill::bench

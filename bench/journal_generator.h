@@ -28,4 +28,8 @@ std::string GenerateEntry(std::size_t bytes, int pictureBytes);
 // in afterwards are.
 void GenerateJournal(const std::string& path, const JournalShape& shape);
 
+// The 20-year journal (7,300 days, a picture every tenth day) ending today, made in `folder`
+// the first time it is asked for on a day and kept there; returns its path.
+std::string TwentyYearJournalUntilToday(const std::string& folder);
+
 } // namespace quill::bench
