@@ -79,15 +79,7 @@ TfrmMain::~TfrmMain()
 void TfrmMain::BuildHeader()
 {
     RbPanel1 = new TRbPanel(this);
-    ApplyGradientBarLook(*RbPanel1, RGBColor(16, 132, 208), RGBColor(113, 184, 255));
-    RbPanel1->BeginLoad();
-    RbPanel1->SetShowCaption(true);
-    RbPanel1->SetCaptionPosition(cpMiddleCenter);
-    RbPanel1->setFont(PixelFont(QStringLiteral("Arial"), 29, true));
-    RbPanel1->SetFontColor(clWhite);
-    RbPanel1->SetTextShadow(false);
-    RbPanel1->SetCaption(QStringLiteral("Quillmere"));
-    RbPanel1->EndLoad();
+    ApplyTitleBarLook(*RbPanel1, QStringLiteral("Quillmere"), 29);
 
     Image1 = new QLabel(RbPanel1);
     Image1->setGeometry(25, 7, 32, 32);

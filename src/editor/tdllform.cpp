@@ -86,15 +86,7 @@ void TDLLForm::BuildTitle()
 {
     RbPanel1 = new TRbPanel(this);
     RbPanel1->setGeometry(0, 0, 718, 45);
-    ApplyGradientBarLook(*RbPanel1, RGBColor(16, 132, 208), RGBColor(113, 184, 255));
-    RbPanel1->BeginLoad();
-    RbPanel1->SetShowCaption(true);
-    RbPanel1->SetCaptionPosition(cpMiddleCenter);
-    RbPanel1->setFont(PixelFont(QStringLiteral("Arial"), 24, true));
-    RbPanel1->SetFontColor(clWhite);
-    RbPanel1->SetTextShadow(false);
-    RbPanel1->SetCaption(QStringLiteral("Character Map"));
-    RbPanel1->EndLoad();
+    ApplyTitleBarLook(*RbPanel1, QStringLiteral("Character Map"), 24);
     drag_ = new WindowDrag(RbPanel1);
     connect(RbPanel1, &TRbPanel::OnMouseDown, this, &TDLLForm::RbPanel1MouseDown);
 }

@@ -74,15 +74,7 @@ TfrmEmoticons::TfrmEmoticons(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt:
 
     RbPanel3 = new TRbPanel(this);
     RbPanel3->setGeometry(0, 0, 427, 45);
-    ApplyGradientBarLook(*RbPanel3, RGBColor(16, 132, 208), RGBColor(113, 184, 255));
-    RbPanel3->BeginLoad();
-    RbPanel3->SetShowCaption(true);
-    RbPanel3->SetCaptionPosition(cpMiddleCenter);
-    RbPanel3->setFont(PixelFont(QStringLiteral("Arial"), 29, true));
-    RbPanel3->SetFontColor(clWhite);
-    RbPanel3->SetTextShadow(false);
-    RbPanel3->SetCaption(QStringLiteral("Emotional Icons"));
-    RbPanel3->EndLoad();
+    ApplyTitleBarLook(*RbPanel3, QStringLiteral("Emotional Icons"), 29);
     drag_ = new WindowDrag(RbPanel3);
     connect(RbPanel3, &TRbPanel::OnMouseDown, this, &TfrmEmoticons::RbPanel3MouseDown);
 

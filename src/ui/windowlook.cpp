@@ -67,6 +67,19 @@ void ApplyFramePanelLook(TRbPanel& panel, int cornerWidth, int borderWidth)
     panel.EndLoad();
 }
 
+void ApplyTitleBarLook(TRbPanel& panel, const QString& caption, int pixels)
+{
+    ApplyGradientBarLook(panel, RGBColor(16, 132, 208), RGBColor(113, 184, 255));
+    panel.BeginLoad();
+    panel.SetShowCaption(true);
+    panel.SetCaptionPosition(cpMiddleCenter);
+    panel.setFont(PixelFont(QStringLiteral("Arial"), pixels, true));
+    panel.SetFontColor(clWhite);
+    panel.SetTextShadow(false);
+    panel.SetCaption(caption);
+    panel.EndLoad();
+}
+
 void ApplyDialogPanelLook(TRbPanel& panel, const QString& caption)
 {
     panel.BeginLoad();

@@ -31,6 +31,10 @@ void ApplyDialogPanelLook(TRbPanel& panel, const QString& caption);
 // A bar across the main window: a double vertical gradient in a thin grey frame.
 void ApplyGradientBarLook(TRbPanel& panel, TColor from, TColor to);
 
+// The blue title bar of a window: the bar look with `caption` centred in white bold Arial
+// of `pixels` height, without shadow.
+void ApplyTitleBarLook(TRbPanel& panel, const QString& caption, int pixels);
+
 // A 16 x 16 picture of the program (":/buttons/ok", ":/icons/imagelist/04", ...).
 QImage ProgramPicture(const QString& alias, int size = 16);
 
