@@ -3,9 +3,11 @@
 
 #include "storage/fileio.h"
 #include "storage/memtable.h"
+#include "storage/recovery.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -163,6 +165,29 @@ void BM_InsertScaling(benchmark::State& state)
 
 } // namespace
 
+// One stored day appended to the recovery log (range 1), or written without the sync
+// (range 0), to show what the sync to disk costs.
+void BM_RecoveryAppend(benchmark::State& state)
+{
+    const std::string body = bench::GenerateBody(11, false, 0);
+    const std::string path = (std::filesystem::temp_directory_path() / "bench-journal.recovery").string();
+    const RecoveryLog log(path);
+    log.Remove();
+    for (auto _ : state) {
+        if (state.range(0) == 1) {
+            log.Append(40000, body);
+        } else {
+            std::FILE* f = std::fopen(path.c_str(), "ab");
+            const std::string record = RecoveryLog::EncodeRecord(40000, body);
+            std::fwrite(record.data(), 1, record.size(), f);
+            std::fclose(f);
+        }
+    }
+    log.Remove();
+    state.SetLabel(state.range(0) == 1 ? "synced" : "not synced");
+}
+
+BENCHMARK(BM_RecoveryAppend)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Open)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WalkReadingEveryBody)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FindKeyOfEveryDate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

@@ -3,6 +3,7 @@
 #include "journal.h"
 
 #include "storage/fileio.h"
+#include "storage/recovery.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -91,6 +92,10 @@ int Put(const std::vector<std::string>& args)
     const Bytes bytes = ReadWholeFile(args[2]);
     MemoryStream body(bytes.str());
 
+    // The program writes the whole journal at its close: a day put in meanwhile would be lost.
+    const JournalLock lock(args[0]);
+    if (lock.HeldByAnother())
+        throw std::runtime_error("the journal is open in Quillmere");
     JournalTable journal(args[0]);
     journal.OpenOrCreate();
     if (!journal.table.IsEmpty() && journal.table.FindKey(date)) {

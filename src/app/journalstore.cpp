@@ -82,4 +82,32 @@ void SaveEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, d
     StoreEntry(table, fields, editor, date, !found, parent);
 }
 
+RecoveryLog JournalRecoveryLog()
+{
+    return RecoveryLog((DataDirectory() + QStringLiteral("Journal.cds.recovery")).toStdString());
+}
+
+int ReplayRecoveryLog(MemTable& table, const JournalFields& fields, const RecoveryLog::Contents& contents)
+{
+    int stored = 0;
+    for (const RecoveryLog::Record& record : contents.records) {
+        try {
+            if (table.FindKey(record.date)) {
+                table.Edit();
+            } else {
+                table.Insert();
+                fields.JournalDate.SetAsDateTime(record.date);
+            }
+            MemoryStream body(record.body);
+            fields.JournalEntry.LoadFromStream(body);
+            table.Post();
+            ++stored;
+        } catch (...) {
+            table.Cancel();
+            throw;
+        }
+    }
+    return stored;
+}
+
 } // namespace quill

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/recovery.h"
+
 #include "storage/memtable.h"
 
 class QWidget;
@@ -30,5 +32,12 @@ void LoadEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, d
 // insert or update is cancelled and shown in an error box, and the editor stays modified
 // so that the next save tries again; a failing lookup goes to the caller.
 void SaveEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, double date, QWidget* parent);
+
+// The recovery log beside the journal in the data folder.
+RecoveryLog JournalRecoveryLog();
+
+// Stores every intact record of the log as its day's entry, in log order (a later record of
+// a day wins), and returns how many were stored. The table writes them at its next close.
+int ReplayRecoveryLog(MemTable& table, const JournalFields& fields, const RecoveryLog::Contents& contents);
 
 } // namespace quill

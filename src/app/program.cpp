@@ -6,6 +6,7 @@
 #include "app/tfrmmain.h"
 #include "app/tfrmsettings.h"
 #include "editor/tdllform.h"
+#include "platform/datadir.h"
 #include "editor/tfrmemoticons.h"
 #include "platform/dialogs.h"
 #include "search/tfrmdbsearch.h"
@@ -27,13 +28,15 @@ Window* Create(std::vector<std::unique_ptr<QWidget>>& windows, Window*& global, 
 }
 
 // Closes a table before its window goes, so that a file that cannot be written is
-// reported instead of passing unnoticed.
-void CloseTable(MemTable& table)
+// reported instead of passing unnoticed. Returns whether the file is written.
+bool CloseTable(MemTable& table)
 {
     try {
         table.Close();
+        return true;
     } catch (const std::exception& e) {
         ShowApplicationError(QString::fromUtf8(e.what()));
+        return false;
     }
 }
 
@@ -42,6 +45,11 @@ void CloseTable(MemTable& table)
 Program::Program()
 {
     InitProgramResources();
+    lock_ = std::make_unique<JournalLock>((DataDirectory() + QStringLiteral("Journal.cds")).toStdString());
+    if (lock_->HeldByAnother()) {
+        ShowInformation(nullptr, QStringLiteral("Quillmere is already open with this journal."));
+        return;
+    }
     // The run ends when the main window's close sequence says so, not when some window
     // (the password prompt, say) happens to be the last one shown.
     QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -64,6 +72,8 @@ Program::~Program()
 
 int Program::Run()
 {
+    if (windows_.empty())
+        return 0;
     QTimer::singleShot(0, frmMain, [] { frmMain->show(); });
     return QApplication::exec();
 }
@@ -74,8 +84,8 @@ void Program::DestroyWindows()
         QWidget* window = windows_.back().get();
         if (window == frmLogin)
             CloseTable(frmLogin->tblPassword);
-        else if (window == frmMain)
-            CloseTable(frmMain->tblJournal);
+        else if (window == frmMain && CloseTable(frmMain->tblJournal))
+            frmMain->DiscardRecoveryLog(); // everything it held is in the journal now
         windows_.pop_back();
     }
 }

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "storage/recovery.h"
+
 #include <memory>
 #include <vector>
 
@@ -12,6 +14,7 @@ namespace quill {
 // the end, each table writing its file as it closes.
 class Program {
 public:
+    // With the journal already open in another program, says so and creates no window.
     Program();
     ~Program();
     Program(const Program&) = delete;
@@ -25,7 +28,11 @@ public:
     // written is reported.
     void DestroyWindows();
 
+    // Another program holds this journal: this run must end without touching a file.
+    bool AlreadyOpen() const { return !windows_.size() && lock_->HeldByAnother(); }
+
 private:
+    std::unique_ptr<JournalLock> lock_;
     std::vector<std::unique_ptr<QWidget>> windows_;
 };
 

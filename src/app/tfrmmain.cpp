@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDate>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QScreen>
@@ -276,11 +277,61 @@ void TfrmMain::FormResize()
 void TfrmMain::FormCreate()
 {
     Editor->SetAdvancedTypography(true);
+    typingPause_ = new QTimer(this); // owned by this window
+    typingPause_->setSingleShot(true);
+    typingPause_->setInterval(kTypingPauseMs);
+    connect(typingPause_, &QTimer::timeout, this, &TfrmMain::KeepTypedEntry);
     try {
         OpenJournal(tblJournal);
+        ReplayRecoveryLog();
     } catch (const std::exception& e) {
         ShowError(this, What(e));
     }
+}
+
+void TfrmMain::ReplayRecoveryLog()
+{
+    const RecoveryLog log = JournalRecoveryLog();
+    if (!log.Exists())
+        return;
+    const RecoveryLog::Contents contents = log.Read();
+    if (contents.unreadable) {
+        // Never deleted: it may hold what a person wrote.
+        const std::string aside = log.SetAside(QDate::currentDate().toString(Qt::ISODate).toStdString());
+        recoveryNotice_ = QStringLiteral("The recovery log of the last run could not be read; it is kept as %1.")
+                              .arg(QString::fromStdString(aside));
+        return;
+    }
+    recoveredEntries_ = quill::ReplayRecoveryLog(tblJournal, journalFields, contents);
+    if (recoveredEntries_ > 0)
+        recoveryNotice_ = QStringLiteral("Quillmere recovered %1 entries written after the last normal close.")
+                              .arg(recoveredEntries_);
+}
+
+void TfrmMain::AppendToRecoveryLog(double date, std::string_view body)
+{
+    try {
+        JournalRecoveryLog().Append(date, body);
+    } catch (const std::exception& e) {
+        // Said once a run: the entries are still stored at the close.
+        if (!recoveryFailureShown_) {
+            recoveryFailureShown_ = true;
+            ShowApplicationError(What(e));
+        }
+    }
+}
+
+void TfrmMain::KeepTypedEntry()
+{
+    if (!HasCurrentDate() || !Editor->Modified() || Editor->document()->revision() == keptRevision_)
+        return;
+    keptRevision_ = Editor->document()->revision();
+    AppendToRecoveryLog(CurrentDate(), Editor->StreamOut(sfRichText));
+}
+
+void TfrmMain::DiscardRecoveryLog()
+{
+    JournalRecoveryLog().Remove();
 }
 
 void TfrmMain::setVisible(bool visible)
@@ -310,6 +361,8 @@ bool TfrmMain::FormShow()
         FormClose();
         return false;
     }
+    if (!recoveryNotice_.isEmpty())
+        ShowInformation(this, recoveryNotice_);
     try {
         SetCurrentDate(Today());
         LoadEntry();
@@ -405,6 +458,8 @@ void TfrmMain::LoadEntry()
 void TfrmMain::SaveEntry()
 {
     quill::SaveEntry(tblJournal, journalFields, *Editor, CurrentDate(), this);
+    if (!Editor->Modified()) // stored: the row is the current one
+        AppendToRecoveryLog(CurrentDate(), tblJournalJournalEntry.BlobView());
 }
 
 void TfrmMain::ApplyDefaultFont()
@@ -789,6 +844,8 @@ void TfrmMain::EditorChange()
 {
     btnUndo->setEnabled(Editor->CanUndo());
     btnRedo->setEnabled(Editor->CanRedo());
+    if (typingPause_ && Editor->Modified())
+        typingPause_->start();
 }
 
 void TfrmMain::btnNoteBookOpenClick()

@@ -13,11 +13,13 @@
 
 #include <QLabel>
 #include <QPointer>
+#include <QTimer>
 #include <QToolButton>
 #include <QWidget>
 
 #include <memory>
 #include <optional>
+#include <string_view>
 
 class QPrinter;
 class QWindow;
@@ -110,7 +112,12 @@ public:
 
     // Journal and settings.
     void LoadEntry();
+    // Stores the entry, and appends it to the recovery log so that a crash cannot lose it.
     void SaveEntry();
+    // After the journal is written at the close: what the log held is in the journal.
+    void DiscardRecoveryLog();
+    // How many entries the start took back from the recovery log of a run that did not close.
+    int RecoveredEntries() const { return recoveredEntries_; }
     void ApplyDefaultFont();
     void LoadFontSettings();
     void SaveFontSettings();
@@ -207,6 +214,17 @@ private:
     bool closed_ = false;
     QPointer<QWindow> lastOtherWindow_;
     std::unique_ptr<QPrinter> printer_;
+
+    // Recovery: every stored entry, and the entry being written after a pause in typing.
+    void ReplayRecoveryLog();
+    void AppendToRecoveryLog(double date, std::string_view body);
+    void KeepTypedEntry();
+    static constexpr int kTypingPauseMs = 5000;
+    QTimer* typingPause_ = nullptr;
+    int keptRevision_ = -1;
+    int recoveredEntries_ = 0;
+    QString recoveryNotice_;
+    bool recoveryFailureShown_ = false;
 };
 
 extern TfrmMain* frmMain;

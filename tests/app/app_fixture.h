@@ -117,6 +117,7 @@ public:
 
     // Creates the windows (opening the tables) without showing anything.
     void create() { program_ = std::make_unique<Program>(); }
+    Program* program() const { return program_.get(); }
 
     // Creates the windows and shows the main window, answering the password prompt.
     void start(const QString& password = QString())

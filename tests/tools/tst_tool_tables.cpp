@@ -3,6 +3,8 @@
 
 #include "run_tool.h"
 
+#include "storage/recovery.h"
+
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -69,6 +71,26 @@ private Q_SLOTS:
         QCOMPARE(Tool({"put", journal, "2010-09-08", body}).exitCode, 0);
         QCOMPARE(Tool({"list", journal}).out, QByteArray("2010-09-08\t14\n"));
         QCOMPARE(Tool({"get", journal, "2010-09-08"}).out, QByteArray("{\\rtf1 second}"));
+    }
+
+    // While the program has the journal open, put refuses to write it; reading still works.
+    void putRefusesAJournalOpenInTheProgram()
+    {
+        const QString journal = dir_.filePath("Journal.cds");
+        const QString body = dir_.filePath("body.rtf");
+        QVERIFY(WriteFile(body, "{\\rtf1}"));
+        QCOMPARE(Tool({"put", journal, "2010-09-08", body}).exitCode, 0);
+        const QByteArray before = ReadFile(journal);
+        {
+            const quill::JournalLock program(journal.toStdString());
+            QVERIFY(program.Held());
+            const ToolRun refused = Tool({"put", journal, "2010-09-09", body});
+            QCOMPARE(refused.exitCode, 1);
+            QVERIFY2(refused.err.contains("the journal is open in Quillmere"), refused.err.constData());
+            QCOMPARE(ReadFile(journal), before);
+            QCOMPARE(Tool({"list", journal}).exitCode, 0);
+        }
+        QCOMPARE(Tool({"put", journal, "2010-09-09", body}).exitCode, 0);
     }
 
     // A failure prints the system's text and exits with 1, leaving every file as it was;

@@ -7,6 +7,8 @@ int main(int argc, char** argv)
 {
     quill::QuillmereApplication app(argc, argv);
     quill::Program program;
+    if (program.AlreadyOpen())
+        return 0;
     app.OnTermination([] {
         if (quill::frmMain && !quill::frmMain->Closed())
             quill::frmMain->close();

@@ -1,0 +1,74 @@
+#pragma once
+
+// Keeping every stored entry safe between closes: a log beside the journal to which each
+// entry is appended as it is stored (and replayed after a run that did not close), and a
+// lock that keeps a second program away from the same journal.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quill {
+
+// CRC-32 (the polynomial of zip and PNG) of `bytes`, continuing from `crc`.
+std::uint32_t Crc32(std::string_view bytes, std::uint32_t crc = 0);
+
+// The recovery log: a file of records, each "QRL1", the date (64-bit float, little-endian),
+// the body's length (32 bits), the body, and the CRC-32 of date, length and body. Each
+// append is synced to disk before it returns.
+class RecoveryLog {
+public:
+    struct Record {
+        double date = 0;
+        std::string body;
+        friend bool operator==(const Record&, const Record&) = default;
+    };
+    struct Contents {
+        std::vector<Record> records; // the whole, intact records in log order
+        int skipped = 0;             // records whose CRC failed
+        bool unreadable = false;     // the file is there but holds no log
+    };
+
+    explicit RecoveryLog(std::string path) : path_(std::move(path)) {}
+    const std::string& Path() const { return path_; }
+
+    // Fails with "Cannot create file %s" when the record cannot be written and synced.
+    void Append(double date, std::string_view body) const;
+    // The bytes one record takes in the file.
+    static std::string EncodeRecord(double date, std::string_view body);
+
+    bool Exists() const;
+    // Reads what the log holds; a last record cut short by a crash is left out.
+    Contents Read() const;
+    void Remove() const;
+    // Moves an unreadable log aside under a name with the day, and returns that name.
+    std::string SetAside(const std::string& day) const;
+
+private:
+    std::string path_;
+};
+
+// An exclusive lock on a journal, held through a lock file beside it for as long as the
+// object lives. The system drops it when the process ends, however it ends, so a lock is
+// never left behind by a crash.
+class JournalLock {
+public:
+    explicit JournalLock(const std::string& journalPath);
+    ~JournalLock();
+    JournalLock(const JournalLock&) = delete;
+    JournalLock& operator=(const JournalLock&) = delete;
+
+    // Whether this object holds the lock, and whether another process does.
+    bool Held() const { return fd_ >= 0; }
+    bool HeldByAnother() const { return heldByAnother_; }
+    static std::string LockPathOf(const std::string& journalPath) { return journalPath + ".lock"; }
+    // Whether another process holds the lock of that journal now.
+    static bool HeldElsewhere(const std::string& journalPath);
+
+private:
+    int fd_ = -1;
+    bool heldByAnother_ = false;
+};
+
+} // namespace quill
