@@ -6,6 +6,8 @@
 #include "platform/richedit/richedit.h"
 #include "storage/fileio.h"
 
+#include <set>
+
 namespace quill {
 
 namespace {
@@ -89,7 +91,7 @@ RecoveryLog JournalRecoveryLog()
 
 int ReplayRecoveryLog(MemTable& table, const JournalFields& fields, const RecoveryLog::Contents& contents)
 {
-    int stored = 0;
+    std::set<double> days;
     for (const RecoveryLog::Record& record : contents.records) {
         try {
             if (table.FindKey(record.date)) {
@@ -101,13 +103,13 @@ int ReplayRecoveryLog(MemTable& table, const JournalFields& fields, const Recove
             MemoryStream body(record.body);
             fields.JournalEntry.LoadFromStream(body);
             table.Post();
-            ++stored;
+            days.insert(record.date);
         } catch (...) {
             table.Cancel();
             throw;
         }
     }
-    return stored;
+    return static_cast<int>(days.size());
 }
 
 } // namespace quill

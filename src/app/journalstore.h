@@ -37,7 +37,7 @@ void SaveEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, d
 RecoveryLog JournalRecoveryLog();
 
 // Stores every intact record of the log as its day's entry, in log order (a later record of
-// a day wins), and returns how many were stored. The table writes them at its next close.
+// a day wins), and returns how many days they were. The table writes them at its next close.
 int ReplayRecoveryLog(MemTable& table, const JournalFields& fields, const RecoveryLog::Contents& contents);
 
 } // namespace quill

@@ -87,7 +87,7 @@ private Q_SLOTS:
         CopyFolder(killed.path(), next.path(""));
         next.start();
         QCOMPARE(next.dialogs().texts(),
-                 QStringList{"Quillmere recovered 2 entries written after the last normal close."});
+                 QStringList{"Quillmere recovered 1 entries written after the last normal close."});
         QCOMPARE(frmMain->Editor->Text(), QString("first and second"));
         next.finish();
     }
