@@ -25,6 +25,16 @@ QString TodaysText(const QString& journal)
     return JournalTexts(journal).value(ToQDate(Today()));
 }
 
+// Starts the program on the files a killed run left, which must give back one day's entry
+// holding `text`.
+void StartAfterTheKill(ProgramRun& next, const QString& killed, const QString& text)
+{
+    CopyFolder(killed, next.path(""));
+    next.start();
+    QCOMPARE(next.dialogs().texts(), QStringList{"Quillmere recovered 1 entries written after the last normal close."});
+    QCOMPARE(frmMain->Editor->Text(), text);
+}
+
 } // namespace
 
 class TestCrashRecovery : public QObject {
@@ -57,11 +67,7 @@ private Q_SLOTS:
             run.finish();
         }
         ProgramRun next;
-        CopyFolder(killed.path(), next.path(""));
-        next.start();
-        QCOMPARE(next.dialogs().texts(),
-                 QStringList{"Quillmere recovered 1 entries written after the last normal close."});
-        QCOMPARE(frmMain->Editor->Text(), QString("every word counts"));
+        StartAfterTheKill(next, killed.path(), "every word counts");
         next.finish();
         // The close wrote them into the journal and let the log go.
         QCOMPARE(TodaysText(next.path("Journal.cds")), QString("every word counts"));
@@ -84,11 +90,7 @@ private Q_SLOTS:
             run.finish();
         }
         ProgramRun next;
-        CopyFolder(killed.path(), next.path(""));
-        next.start();
-        QCOMPARE(next.dialogs().texts(),
-                 QStringList{"Quillmere recovered 1 entries written after the last normal close."});
-        QCOMPARE(frmMain->Editor->Text(), QString("first and second"));
+        StartAfterTheKill(next, killed.path(), "first and second");
         next.finish();
     }
 

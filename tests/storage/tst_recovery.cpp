@@ -2,28 +2,14 @@
 // and the journal lock.
 #include "storage/recovery.h"
 
+#include "tables.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 using namespace quill;
 
-namespace {
-
-QByteArray Read(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void Write(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-} // namespace
 
 class TestRecovery : public QObject {
     Q_OBJECT
@@ -97,7 +83,7 @@ private Q_SLOTS:
             bytes.chop(cut);
         if (flip >= 0)
             bytes[int(first.size()) + flip] = char(bytes[int(first.size()) + flip] ^ 0x20);
-        Write(path, bytes);
+        QVERIFY(WriteFile(path, bytes));
         const RecoveryLog::Contents contents = RecoveryLog(path.toStdString()).Read();
         QTEST(int(contents.records.size()), "records");
         QTEST(contents.skipped, "skipped");
@@ -110,13 +96,13 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("Journal.cds.recovery");
-        Write(path, "not a log");
+        QVERIFY(WriteFile(path, "not a log"));
         const RecoveryLog log(path.toStdString());
         const std::string aside = log.SetAside("2026-12-11");
         QCOMPARE(QString::fromStdString(aside), path + "-2026-12-11");
         QVERIFY(!log.Exists());
-        QCOMPARE(Read(QString::fromStdString(aside)), QByteArray("not a log"));
-        Write(path, "again");
+        QCOMPARE(ReadFile(QString::fromStdString(aside)), QByteArray("not a log"));
+        QVERIFY(WriteFile(path, "again"));
         QCOMPARE(QString::fromStdString(log.SetAside("2026-12-11")), path + "-2026-12-11-2");
     }
 
