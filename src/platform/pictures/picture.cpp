@@ -51,13 +51,36 @@ void CheckPictureSize(qint64 width, qint64 height)
         throw PictureError("Picture is too large (" + std::to_string(width) + " x " + std::to_string(height) + " pixels)");
 }
 
+// Whether every chunk of a PNG up to its end fits in the bytes there are, and its header's
+// size is one we draw. A chunk that claims more has libpng allocate what it claims (a
+// 281-byte file once took 1.8 GB) before it finds the bytes missing.
+static bool PngChunksFit(QByteArrayView bytes)
+{
+    qsizetype at = 8; // the signature
+    bool first = true;
+    while (at + 12 <= bytes.size()) {
+        const quint32 length = qFromBigEndian<quint32>(bytes.data() + at);
+        const QByteArrayView type = bytes.sliced(at + 4, 4);
+        if (length > quint32(bytes.size() - at - 12))
+            return false;
+        if (first && type == "IHDR" && length >= 8)
+            CheckPictureSize(qFromBigEndian<quint32>(bytes.data() + at + 8),
+                             qFromBigEndian<quint32>(bytes.data() + at + 12));
+        if (type == "IEND")
+            return true;
+        first = false;
+        at += 12 + qsizetype(length);
+    }
+    return at == bytes.size();
+}
+
 QImage DecodeRaster(PictureFormat format, QByteArrayView bytes)
 {
     switch (format) {
     case PictureFormat::Jpeg:
         return DecodeJpeg(bytes);
     case PictureFormat::Png: {
-        QImage image = bytes.startsWith("\x89PNG\r\n\x1a\n") ? ReadWithQt(bytes, "PNG") : QImage();
+        QImage image = bytes.startsWith("\x89PNG\r\n\x1a\n") && PngChunksFit(bytes) ? ReadWithQt(bytes, "PNG") : QImage();
         if (image.isNull())
             throw PictureError("Bitmap image is not valid");
         return image;

@@ -196,6 +196,7 @@ private Q_SLOTS:
     void metafileHeaders();
     void placeholderPixels();
     void loadsFilesByExtension();
+    void pngChunkLongerThanTheFileRefused();
     void loaderFailures_data();
     void loaderFailures();
     void dibColourTables_data();
@@ -352,6 +353,23 @@ void PicturesTest::loadsFilesByExtension()
 
     const Picture wmf = Picture::LoadFromFile(WriteFile(folder, QStringLiteral("m.wmf"), PlaceableWmf(720, 720, 1440)));
     QCOMPARE(wmf.Size(), QSize(48, 48));
+}
+
+void PicturesTest::pngChunkLongerThanTheFileRefused()
+{
+    QImage photo(8, 6, QImage::Format_RGB32);
+    photo.fill(Qt::green);
+    const QByteArray png = Encoded(photo, "PNG");
+    QCOMPARE(DecodeRaster(PictureFormat::Png, png).size(), QSize(8, 6));
+    // A text chunk in front of the end that claims 1.8 GB: refused before libpng reserves it.
+    QByteArray damaged = png.left(png.size() - 12);
+    damaged.append(QByteArray::fromHex("6c6970f5") + "tEXt" + QByteArray(20, 'a'));
+    try {
+        DecodeRaster(PictureFormat::Png, damaged);
+        QFAIL("decoded");
+    } catch (const PictureError& failure) {
+        QCOMPARE(QString::fromUtf8(failure.what()), QStringLiteral("Bitmap image is not valid"));
+    }
 }
 
 void PicturesTest::loaderFailures_data()
