@@ -11,7 +11,9 @@
 #include <QToolTip>
 #include <QtTest>
 
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 using namespace quill;
 using namespace quill::testing;
@@ -302,8 +304,18 @@ private Q_SLOTS:
         Start({{Day(3), "walk"}, {Day(10), "rain"}, {Day(17), "walk"}});
         SetRange(Day(1), Day(31));
         TypeSearchText("walk");
+        // Bodies slow enough that the run cannot end by itself before Stop is pressed, on
+        // however busy a machine; Stop then waits for the rows handed out, all three.
+        const auto normal = frmDBSearch->BodyTestFor;
+        frmDBSearch->BodyTestFor = [normal](const QString& text) -> BodySearchWorkers::BodyTest {
+            return [test = normal(text)](std::string_view body) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                return test(body);
+            };
+        };
         Click(frmDBSearch->btnSearch);
         Click(frmDBSearch->btnStop);
+        frmDBSearch->BodyTestFor = normal;
         QVERIFY(!frmDBSearch->Running());
         QCOMPARE(frmDBSearch->DateEdit1->Date(), Day(17));
         QCOMPARE(Rows(), Shown({Day(3), Day(17)}));
