@@ -1,5 +1,7 @@
 #include "app/journalstore.h"
 
+#include "app/safekeeping.h"
+
 #include "platform/datadir.h"
 #include "platform/dialogs.h"
 #include "platform/richedit/find_dialog.h"
@@ -49,6 +51,7 @@ void OpenJournal(MemTable& table)
         table.CreateTable();
     table.Open();
     table.SetLogChanges(false);
+    KeepDailyBackupsOf(table);
 }
 
 void LoadEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, double date)

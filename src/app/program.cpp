@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/appstyle.h"
+#include "app/safekeeping.h"
 #include "app/tfrmcalendar.h"
 #include "app/tfrmlogin.h"
 #include "app/tfrmmain.h"
@@ -10,6 +11,7 @@
 #include "editor/tfrmemoticons.h"
 #include "platform/dialogs.h"
 #include "search/tfrmdbsearch.h"
+#include "storage/fileio.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -28,16 +30,25 @@ Window* Create(std::vector<std::unique_ptr<QWidget>>& windows, Window*& global, 
 }
 
 // Closes a table before its window goes, so that a file that cannot be written is
-// reported instead of passing unnoticed. Returns whether the file is written.
-bool CloseTable(MemTable& table)
+// reported instead of passing unnoticed, with `afterFailure` below the reason. Returns
+// whether the file is written.
+bool CloseTable(MemTable& table, const QString& afterFailure = {})
 {
     try {
         table.Close();
         return true;
     } catch (const std::exception& e) {
-        ShowApplicationError(QString::fromUtf8(e.what()));
+        QString text = QString::fromUtf8(e.what());
+        if (!afterFailure.isEmpty())
+            text += QStringLiteral("\n\n") + afterFailure;
+        ShowApplicationError(text);
         return false;
     }
+}
+
+QString DataFile(const char* name)
+{
+    return DataDirectory() + QString::fromLatin1(name);
 }
 
 } // namespace
@@ -45,11 +56,17 @@ bool CloseTable(MemTable& table)
 Program::Program()
 {
     InitProgramResources();
-    lock_ = std::make_unique<JournalLock>((DataDirectory() + QStringLiteral("Journal.cds")).toStdString());
+    lock_ = std::make_unique<JournalLock>(DataFile("Journal.cds").toStdString());
     if (lock_->HeldByAnother()) {
         ShowInformation(nullptr, QStringLiteral("Quillmere is already open with this journal."));
         return;
     }
+    // Said now, before anything is written that could not be saved.
+    if (const QString notice = DataFolderWritabilityNotice(); !notice.isEmpty())
+        ShowError(nullptr, notice);
+    // New files of a run killed while it wrote them; with the lock held nobody writes them.
+    for (const char* name : {"Journal.cds", "Settings.cds"})
+        RemoveUnfinishedReplacements(DataFile(name).toStdString());
     // The run ends when the main window's close sequence says so, not when some window
     // (the password prompt, say) happens to be the last one shown.
     QGuiApplication::setQuitOnLastWindowClosed(false);
@@ -84,7 +101,7 @@ void Program::DestroyWindows()
         QWidget* window = windows_.back().get();
         if (window == frmLogin)
             CloseTable(frmLogin->tblPassword);
-        else if (window == frmMain && CloseTable(frmMain->tblJournal))
+        else if (window == frmMain && CloseTable(frmMain->tblJournal, frmMain->RecoveryLogKeptNotice()))
             frmMain->DiscardRecoveryLog(); // everything it held is in the journal now
         windows_.pop_back();
     }

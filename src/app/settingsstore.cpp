@@ -1,5 +1,7 @@
 #include "app/settingsstore.h"
 
+#include "app/safekeeping.h"
+
 #include "platform/ansi.h"
 #include "platform/datadir.h"
 #include "platform/dialogs.h"
@@ -22,6 +24,7 @@ void OpenSettingsTable(MemTable& table, QWidget* parent)
             table.CreateTable();
         table.Open();
         table.SetLogChanges(false);
+        KeepDailyBackupsOf(table);
     } catch (const std::exception& e) {
         ShowError(parent, QString::fromUtf8(e.what()));
     }

@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QScreen>
@@ -332,6 +333,15 @@ void TfrmMain::KeepTypedEntry()
 void TfrmMain::DiscardRecoveryLog()
 {
     JournalRecoveryLog().Remove();
+}
+
+QString TfrmMain::RecoveryLogKeptNotice() const
+{
+    const RecoveryLog log = JournalRecoveryLog();
+    if (!log.Exists())
+        return {};
+    return QStringLiteral("What was written is kept in %1 and comes back the next time Quillmere starts.")
+        .arg(QDir::toNativeSeparators(QString::fromStdString(log.Path())));
 }
 
 void TfrmMain::setVisible(bool visible)

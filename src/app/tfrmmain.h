@@ -116,6 +116,8 @@ public:
     void SaveEntry();
     // After the journal is written at the close: what the log held is in the journal.
     void DiscardRecoveryLog();
+    // What a failed close of the journal adds to its message: where the run's entries wait.
+    QString RecoveryLogKeptNotice() const;
     // How many entries the start took back from the recovery log of a run that did not close.
     int RecoveredEntries() const { return recoveredEntries_; }
     void ApplyDefaultFont();

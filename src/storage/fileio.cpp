@@ -6,9 +6,13 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -18,6 +22,8 @@ namespace {
 
 std::optional<std::size_t> g_writeLimit;
 bool g_readOnlyFolders = false;
+bool g_corruptWrites = false;
+std::optional<std::uint64_t> g_freeSpace;
 
 // A read buffer in anonymous memory, advised to use huge pages: faulting in a large
 // buffer page by page costs more than reading the file into it.
@@ -81,6 +87,12 @@ std::string NameOf(const std::string& path)
 {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The prefix of the new files a replacement of a file called `name` writes.
+std::string UnfinishedPrefix(const std::string& name)
+{
+    return "." + name + ".new-";
 }
 
 // Writes every piece; under a test write limit only what the limit lets through.
@@ -166,41 +178,127 @@ Bytes ReadWholeFile(const std::string& path)
     return Bytes(std::move(buffer), data, got);
 }
 
-void ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces)
+std::optional<std::uint64_t> FreeSpaceAt(const std::string& path)
+{
+    if (g_freeSpace)
+        return g_freeSpace;
+    struct statvfs st;
+    if (::statvfs(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+}
+
+std::uint64_t SpaceNeededFor(std::uint64_t size)
+{
+    // Room for the file system's own blocks and for what else writes meanwhile.
+    constexpr std::uint64_t kMargin = 4u << 20;
+    return size + std::max(kMargin, size / 10);
+}
+
+std::string SizeText(std::uint64_t bytes)
+{
+    char text[32];
+    if (bytes >= 1000000)
+        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    else if (bytes >= 1000)
+        std::snprintf(text, sizeof text, "%llu kB", static_cast<unsigned long long>(bytes / 1000));
+    else
+        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+    return text;
+}
+
+void ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces, const ReplaceSteps& steps)
 {
     const std::string failure = "Cannot create file " + path;
+    auto fail = [&](const std::string& reason) -> TableError {
+        return TableError(reason.empty() ? failure : failure + "\n\n" + reason);
+    };
     struct stat old;
     const bool exists = ::stat(path.c_str(), &old) == 0;
     // A file the user made read-only stays as it is, as it would if it were rewritten in place.
     if (exists && ::access(path.c_str(), W_OK) != 0)
-        throw TableError(failure);
+        throw fail("");
 
     const std::string dir = DirectoryOf(path);
-    static std::atomic<unsigned> counter{0};
-    const std::string temp = dir + "/." + NameOf(path) + ".new-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(counter++);
-    Fd fd(g_readOnlyFolders ? -1 : ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (fd.get() < 0)
-        throw TableError(failure);
-
     std::size_t total = 0;
     for (std::string_view piece : pieces)
         total += piece.size();
+    // A disk that fills up halfway through is found out late; ask for the room first.
+    if (const auto free = FreeSpaceAt(dir); free && *free < SpaceNeededFor(total))
+        throw fail("The disk has " + SizeText(*free) + " free and the new file needs " + SizeText(total) +
+                   ". The old file is kept as it was.");
+
+    static std::atomic<unsigned> counter{0};
+    const std::string temp =
+        dir + "/" + UnfinishedPrefix(NameOf(path)) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    Fd fd(g_readOnlyFolders ? -1 : ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (fd.get() < 0)
+        throw fail("");
+    struct RemoveUnlessRenamed {
+        const std::string& temp;
+        bool renamed = false;
+        ~RemoveUnlessRenamed()
+        {
+            if (!renamed)
+                ::unlink(temp.c_str());
+        }
+    } removeTemp{temp};
+
     const bool fits = !g_writeLimit || total <= *g_writeLimit;
     bool ok = WriteAll(fd.get(), pieces) && fits;
+    if (ok && g_corruptWrites && total > 0) {
+        char byte = 0;
+        const off_t middle = static_cast<off_t>(total / 2);
+        ok = ::pread(fd.get(), &byte, 1, middle) == 1;
+        byte = static_cast<char>(byte ^ 0x5A);
+        ok = ok && ::pwrite(fd.get(), &byte, 1, middle) == 1;
+    }
     if (ok && exists)
         ok = ::fchmod(fd.get(), old.st_mode & 07777) == 0;
     ok = ok && ::fsync(fd.get()) == 0;
     ok = fd.close() && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        throw TableError(failure);
+    if (!ok)
+        throw fail("");
+    if (steps.verify) {
+        if (const std::string reason = steps.verify(temp); !reason.empty())
+            throw fail(reason + " The old file is kept as it was.");
     }
+    if (exists && steps.beforeReplace)
+        steps.beforeReplace(path);
+    if (::rename(temp.c_str(), path.c_str()) != 0)
+        throw fail("");
+    removeTemp.renamed = true;
     // Make the rename itself durable.
     Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0)
         ::fsync(dirFd.get());
+}
+
+std::string FolderWritable(const std::string& folder)
+{
+    if (g_readOnlyFolders)
+        return std::strerror(EACCES);
+    const std::string probe = folder + "/.quillmere-write-test-" + std::to_string(::getpid());
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return std::strerror(errno);
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return {};
+}
+
+void RemoveUnfinishedReplacements(const std::string& path)
+{
+    const std::string dir = DirectoryOf(path);
+    const std::string prefix = UnfinishedPrefix(NameOf(path));
+    DIR* folder = ::opendir(dir.c_str());
+    if (!folder)
+        return;
+    while (const dirent* entry = ::readdir(folder)) {
+        if (std::string_view(entry->d_name).starts_with(prefix))
+            ::unlink((dir + "/" + entry->d_name).c_str());
+    }
+    ::closedir(folder);
 }
 
 namespace testing {
@@ -212,6 +310,16 @@ void SetWriteLimit(std::optional<std::size_t> limit)
 void SetReadOnlyFolders(bool readOnly)
 {
     g_readOnlyFolders = readOnly;
+}
+
+void SetCorruptWrites(bool corrupt)
+{
+    g_corruptWrites = corrupt;
+}
+
+void SetFreeSpace(std::optional<std::uint64_t> bytes)
+{
+    g_freeSpace = bytes;
 }
 } // namespace testing
 

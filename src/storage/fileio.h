@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,10 +21,37 @@ std::uint64_t FileSize(const std::string& path);
 // makes reading a journal of many years about as fast as copying it.
 Bytes ReadWholeFile(const std::string& path);
 
+// What a replacement does besides writing: checking the new file before it takes the old
+// one's place, and a step just before that (keeping a backup of the old file, say).
+struct ReplaceSteps {
+    // Reads the new file back; returns why it is not what was written, or "" when it is.
+    std::function<std::string(const std::string& newFile)> verify;
+    // Runs while the old file is still in place, with its path; only when there is one.
+    std::function<void(const std::string& oldFile)> beforeReplace;
+};
+
 // Replaces a file with the concatenation of `pieces`: they go to a new file in the same
-// folder, which is flushed to disk and then renamed over the old one, so a failure at any
-// point leaves the old file as it was. Fails with "Cannot create file %s".
-void ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces);
+// folder, which is flushed to disk, checked, and then renamed over the old one, so a
+// failure at any point leaves the old file as it was. A disk without room for the new file
+// (and a margin) is found before anything is written. Fails with "Cannot create file %s";
+// a failed check and a short disk add their reason after a blank line.
+void ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces,
+                 const ReplaceSteps& steps = {});
+
+// The bytes the file system holding `path` has free for the user; nullopt when unknown.
+std::optional<std::uint64_t> FreeSpaceAt(const std::string& path);
+// The room a new file of `size` bytes asks for before it is written.
+std::uint64_t SpaceNeededFor(std::uint64_t size);
+// "12.3 MB", "512 kB", "80 bytes": a size as the messages show it.
+std::string SizeText(std::uint64_t bytes);
+
+// Whether a file can be created in `folder` now: creates and removes one. Returns "" or the
+// system's reason.
+std::string FolderWritable(const std::string& folder);
+
+// Removes files a replacement of `path` left behind when its process was killed while
+// writing them. Only for a caller that holds the file's lock, so no writer is running.
+void RemoveUnfinishedReplacements(const std::string& path);
 
 namespace testing {
 // Makes every later file write fail once more than `limit` bytes have been written to it,
@@ -32,6 +60,11 @@ void SetWriteLimit(std::optional<std::size_t> limit);
 // Makes every later file replacement fail at creating its new file, as a folder the
 // user may not write to does (also when the tests run with rights that ignore that).
 void SetReadOnlyFolders(bool readOnly);
+// Makes every later file replacement store one byte in the middle of its new file wrong,
+// as a failing disk or a faulty driver would; the check before the rename must catch it.
+void SetCorruptWrites(bool corrupt);
+// Makes the free space of every file system read as `bytes`; nullopt reads the real one.
+void SetFreeSpace(std::optional<std::uint64_t> bytes);
 } // namespace testing
 
 } // namespace quill

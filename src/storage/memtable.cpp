@@ -759,6 +759,30 @@ void MemTable::Close()
         writeFile();
 }
 
+namespace {
+
+// Reads a table file just written and says how it differs from the rows it was written
+// from, or "" when it holds them exactly.
+std::string ReadBackDifference(const std::string& file, std::size_t columns, const std::vector<const Row*>& rows)
+{
+    Packet packet;
+    try {
+        packet = ReadPacket(ReadWholeFile(file));
+    } catch (const std::exception& e) {
+        return std::string("The new file could not be read back: ") + e.what() + ".";
+    }
+    if (packet.columns.size() != columns || packet.rows.size() != rows.size())
+        return "The new file read back with " + std::to_string(packet.rows.size()) + " rows instead of " +
+               std::to_string(rows.size()) + ".";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (packet.rows[i].values != rows[i]->values)
+            return "Row " + std::to_string(i + 1) + " of the new file read back differently from what was written.";
+    }
+    return {};
+}
+
+} // namespace
+
 void MemTable::writeFile()
 {
     std::vector<const Row*> rows;
@@ -767,7 +791,10 @@ void MemTable::writeFile()
         if (hasChangeLog_ || row.visible())
             rows.push_back(&row);
     const PacketBytes packet = WritePacket(columns_, tableAttributes_, rows);
-    ReplaceFile(fileName_, packet.pieces());
+    ReplaceSteps steps;
+    steps.verify = [&](const std::string& newFile) { return ReadBackDifference(newFile, columns_.size(), rows); };
+    steps.beforeReplace = beforeReplace_;
+    ReplaceFile(fileName_, packet.pieces(), steps);
 }
 
 Row MemTable::newRow() const

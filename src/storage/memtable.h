@@ -103,6 +103,9 @@ public:
     void SetIndexFieldNames(std::string names);
     bool LogChanges() const { return logChanges_; }
     void SetLogChanges(bool value);
+    // A step the close runs on the table's file just before a new one replaces it, once
+    // the new one is written and read back whole (keeping a backup of it, say).
+    void SetBeforeReplace(std::function<void(const std::string& oldFile)> step) { beforeReplace_ = std::move(step); }
 
     // Declares a field object and its definition (the usual pair for a table of ours).
     Field& AddField(std::string name, FieldType type, int size = 0);
@@ -172,6 +175,7 @@ private:
     std::vector<FieldDef> fieldDefs_;
     std::string indexFieldNames_;
     bool logChanges_ = true;
+    std::function<void(const std::string&)> beforeReplace_;
     std::vector<std::unique_ptr<Field>> fields_;
     std::vector<DataLink*> links_;
 

@@ -2,12 +2,15 @@
 
 #include "storage/errors.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace quill {
@@ -58,6 +61,68 @@ bool WriteAll(int fd, std::string_view bytes)
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
     return true;
+}
+
+std::string NameOf(const std::string& path)
+{
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// "Journal" and ".cds" of ".../Journal.cds".
+std::pair<std::string, std::string> StemAndExtension(const std::string& path)
+{
+    const std::string name = NameOf(path);
+    const auto dot = name.find_last_of('.');
+    if (dot == std::string::npos || dot == 0)
+        return {name, ""};
+    return {name.substr(0, dot), name.substr(dot)};
+}
+
+bool IsDay(std::string_view text)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return false;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    return true;
+}
+
+std::string SystemReason()
+{
+    return std::strerror(errno);
+}
+
+// Copies `from` to `to` through a new file that is renamed into place once whole and synced.
+bool CopyFile(const std::string& from, const std::string& to)
+{
+    const std::string temp = to + ".part";
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    bool ok = out >= 0;
+    char buffer[1 << 16];
+    while (ok) {
+        const ssize_t n = ::read(in, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        ok = WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(n)));
+    }
+    ::close(in);
+    if (out >= 0) {
+        ok = ok && ::fsync(out) == 0;
+        ok = ::close(out) == 0 && ok;
+    }
+    ok = ok && ::rename(temp.c_str(), to.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
 }
 
 } // namespace
@@ -189,6 +254,46 @@ bool JournalLock::HeldElsewhere(const std::string& journalPath)
         ::flock(fd, LOCK_UN);
     ::close(fd);
     return held;
+}
+
+std::string DailyBackups::BackupName(const std::string& file, const std::string& day)
+{
+    const auto [stem, extension] = StemAndExtension(file);
+    return stem + "-" + day + extension;
+}
+
+std::vector<std::string> DailyBackups::List(const std::string& file) const
+{
+    const auto [stem, extension] = StemAndExtension(file);
+    std::vector<std::string> names;
+    DIR* folder = ::opendir(folder_.c_str());
+    if (!folder)
+        return names;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() == stem.size() + 11 + extension.size() && name.starts_with(stem + "-") &&
+            name.ends_with(extension) && IsDay(name.substr(stem.size() + 1, 10)))
+            names.emplace_back(name);
+    }
+    ::closedir(folder);
+    std::sort(names.begin(), names.end()); // the day in the name sorts them by age
+    return names;
+}
+
+std::string DailyBackups::Keep(const std::string& file, const std::string& day) const
+{
+    if (::mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST)
+        return "Cannot create folder " + folder_ + ": " + SystemReason();
+    const std::string backup = folder_ + "/" + BackupName(file, day);
+    if (::access(backup.c_str(), F_OK) == 0)
+        return {}; // the day has its backup: the journal as it was before the day's first close
+    if (::link(file.c_str(), backup.c_str()) != 0 && !CopyFile(file, backup))
+        return "Cannot create file " + backup + ": " + SystemReason();
+    std::vector<std::string> backups = List(file);
+    const std::size_t kept = static_cast<std::size_t>(std::max(kept_, 1));
+    for (std::size_t i = 0; i + kept < backups.size(); ++i)
+        ::unlink((folder_ + "/" + backups[i]).c_str());
+    return {};
 }
 
 } // namespace quill

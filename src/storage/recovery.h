@@ -1,8 +1,9 @@
 #pragma once
 
 // Keeping every stored entry safe between closes: a log beside the journal to which each
-// entry is appended as it is stored (and replayed after a run that did not close), and a
-// lock that keeps a second program away from the same journal.
+// entry is appended as it is stored (and replayed after a run that did not close), a lock
+// that keeps a second program away from the same journal, and daily backups of the files
+// a close replaces.
 
 #include <cstdint>
 #include <string>
@@ -69,6 +70,30 @@ public:
 private:
     int fd_ = -1;
     bool heldByAnother_ = false;
+};
+
+// Backups of a file that is about to be replaced, kept in a folder beside it, at most one a
+// day: "Journal.cds" is kept as "Backups/Journal-2026-12-11.cds". The backup is a second
+// name of the old file (no copy) where the file system allows, a copy elsewhere.
+class DailyBackups {
+public:
+    static constexpr int kKept = 14;
+
+    explicit DailyBackups(std::string folder, int kept = kKept) : folder_(std::move(folder)), kept_(kept) {}
+    const std::string& Folder() const { return folder_; }
+
+    // The name the backup of `file` made on `day` ("YYYY-MM-DD") has in the folder.
+    static std::string BackupName(const std::string& file, const std::string& day);
+    // Keeps `file` as the backup of `day` unless that day has one, then deletes all but the
+    // newest kept backups of it. Returns "" or what went wrong; never fails otherwise, as a
+    // backup must not stand in the way of saving.
+    std::string Keep(const std::string& file, const std::string& day) const;
+    // The backups of `file` in the folder, oldest first.
+    std::vector<std::string> List(const std::string& file) const;
+
+private:
+    std::string folder_;
+    int kept_;
 };
 
 } // namespace quill

@@ -17,6 +17,7 @@
 #include "storage/memtable.h"
 #include "support/scripted_dialogs.h"
 
+#include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QTemporaryDir>
@@ -100,9 +101,10 @@ inline QMap<QDate, QString> JournalTexts(const QString& path)
 // A run of the program in a temporary data folder.
 class ProgramRun {
 public:
-    ProgramRun()
+    // In a folder of its own, or in `folder` when given (which then stays).
+    explicit ProgramRun(const QString& folder = {}) : folder_(folder.isEmpty() ? dir_.path() : folder)
     {
-        testing::SetDataDirectory(dir_.path());
+        testing::SetDataDirectory(folder_);
         dialogs_ = std::make_unique<ScopedDialogs>();
     }
     ~ProgramRun()
@@ -112,7 +114,7 @@ public:
         testing::SetDataDirectory({});
     }
 
-    QString path(const QString& name) const { return dir_.filePath(name); }
+    QString path(const QString& name) const { return QDir(folder_).filePath(name); }
     ScriptedDialogs& dialogs() { return **dialogs_; }
 
     // Creates the windows (opening the tables) without showing anything.
@@ -143,6 +145,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    QString folder_;
     std::unique_ptr<ScopedDialogs> dialogs_;
     std::unique_ptr<Program> program_;
 };

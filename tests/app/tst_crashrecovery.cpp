@@ -1,10 +1,20 @@
 // Nothing written is lost when the program does not close: every stored entry, and the entry
 // being written after a pause in typing, is in the recovery log, which the next start takes
-// back. A second program on the same journal does not start.
+// back; a kill while the close writes leaves the old journal or the new one, whole. A close
+// that cannot write a sound journal keeps the old one and the log; closes keep daily
+// backups. A second program on the same journal does not start.
 #include "app_fixture.h"
 
+#include "app/safekeeping.h"
+#include "storage/fileio.h"
+
 #include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
 #include <QtTest>
+
+#include <csignal>
+#include <cstdio>
 
 using namespace quill;
 using namespace quill::testing;
@@ -33,6 +43,105 @@ void StartAfterTheKill(ProgramRun& next, const QString& killed, const QString& t
     next.start();
     QCOMPARE(next.dialogs().texts(), QStringList{"Quillmere recovered 1 entries written after the last normal close."});
     QCOMPARE(frmMain->Editor->Text(), text);
+}
+
+// A first run that stores `text` today and closes normally.
+void RunThatWrites(const QString& folder, const QString& text)
+{
+    ProgramRun run(folder);
+    run.start();
+    run.type(text);
+    run.finish();
+}
+
+QString LastBox(ProgramRun& run)
+{
+    return run.dialogs().boxes.empty() ? QString() : run.dialogs().boxes.back().text;
+}
+
+QStringList UnfinishedFiles(const QString& folder)
+{
+    return QDir(folder).entryList({".Journal.cds.new-*"}, QDir::Files | QDir::Hidden);
+}
+
+// The killed program: a run on `folder` that takes back the recovery log there and closes,
+// saying "closing" on standard output just before the close.
+int CloseAfterReplay(const QString& folder)
+{
+    ProgramRun run(folder);
+    run.start();
+    std::fputs("closing\n", stdout);
+    std::fflush(stdout);
+    run.finish();
+    return 0;
+}
+
+constexpr const char* kCloseAfterReplay = "--close-after-replay";
+
+// A journal of `days` entries of some kB each, and a recovery log of three more days.
+struct KillFixture {
+    QTemporaryDir folder;
+    QByteArray journal;
+    QByteArray log;
+    QStringList words{"first recovered", "second recovered", "third recovered"};
+
+    explicit KillFixture(int days)
+    {
+        {
+            MemTable table("tblJournal");
+            const JournalFields f = DeclareJournalFields(table);
+            table.SetFileName(folder.filePath("Journal.cds").toStdString());
+            table.CreateTable();
+            table.Open();
+            for (int day = 0; day < days; ++day) {
+                table.Insert();
+                f.JournalDate.SetAsDateTime(EncodeEntryDate({2000, 1, 1}) + day);
+                MemoryStream body("{\\rtf1 " + std::string(4000, char('a' + day % 26)) + "}");
+                f.JournalEntry.LoadFromStream(body);
+                table.Post();
+            }
+            table.Close();
+        }
+        const RecoveryLog recovery(folder.filePath("Journal.cds.recovery").toStdString());
+        for (int i = 0; i < words.size(); ++i)
+            recovery.Append(EncodeEntryDate({2026, 1, 1}) + i, "{\\rtf1 " + words[i].toStdString() + "}");
+        journal = ReadBytes(folder.filePath("Journal.cds"));
+        log = ReadBytes(folder.filePath("Journal.cds.recovery"));
+    }
+
+    // A copy of the folder for one run.
+    QString copy(QTemporaryDir& into) const
+    {
+        CopyFolder(folder.path(), into.path());
+        return into.path();
+    }
+};
+
+// Starts the killed program and kills it once `when` says so, polling the folder meanwhile.
+// Returns how long the close had run.
+qint64 RunAndKill(const QString& folder, const std::function<bool(qint64 sinceClosing)>& when)
+{
+    QProcess victim;
+    victim.start(QCoreApplication::applicationFilePath(), {kCloseAfterReplay, folder});
+    if (!victim.waitForStarted())
+        return -1;
+    QElapsedTimer sinceClosing;
+    while (victim.state() == QProcess::Running) {
+        if (!sinceClosing.isValid()) {
+            victim.waitForReadyRead(20);
+            if (victim.readAllStandardOutput().contains("closing"))
+                sinceClosing.start();
+            continue;
+        }
+        if (when(sinceClosing.nsecsElapsed() / 1000)) {
+            ::kill(static_cast<pid_t>(victim.processId()), SIGKILL);
+            break;
+        }
+        victim.waitForFinished(1); // also how the process's end becomes known
+    }
+    const qint64 ran = sinceClosing.isValid() ? sinceClosing.nsecsElapsed() / 1000 : -1;
+    victim.waitForFinished(30000);
+    return ran;
 }
 
 } // namespace
@@ -117,6 +226,137 @@ private Q_SLOTS:
         QCOMPARE(ReadBytes(aside), QByteArray("this is no log"));
     }
 
+    // A kill at any moment of the close's write leaves the old journal with its log, or the
+    // new one, whole; the next start takes back whatever the journal does not hold yet.
+    void killedWhileTheCloseWrites()
+    {
+        const KillFixture fixture(2500);
+        QByteArray written;
+        qint64 closeTook = 0;
+        {
+            QTemporaryDir whole;
+            const QString folder = fixture.copy(whole);
+            closeTook = RunAndKill(folder, [](qint64) { return false; });
+            written = ReadBytes(folder + "/Journal.cds");
+            QVERIFY(written.size() > fixture.journal.size());
+            QVERIFY(!QFile::exists(folder + "/Journal.cds.recovery"));
+        }
+        QVERIFY(closeTook > 0);
+        struct Moment {
+            const char* what;
+            std::function<bool(const QString&, qint64)> now;
+        };
+        const std::vector<Moment> moments = {
+            {"the new file is begun",
+             [](const QString& folder, qint64) { return !UnfinishedFiles(folder).isEmpty(); }},
+            {"the new file is half written",
+             [&](const QString& folder, qint64) {
+                 const QStringList files = UnfinishedFiles(folder);
+                 return !files.isEmpty() && QFileInfo(folder + "/" + files[0]).size() >= written.size() / 2;
+             }},
+            {"a quarter of the close", [&](const QString&, qint64 t) { return t >= closeTook / 4; }},
+            {"half of the close", [&](const QString&, qint64 t) { return t >= closeTook / 2; }},
+            {"three quarters of the close", [&](const QString&, qint64 t) { return t >= closeTook * 3 / 4; }},
+        };
+        for (const Moment& moment : moments) {
+            QTemporaryDir killed;
+            const QString folder = fixture.copy(killed);
+            RunAndKill(folder, [&](qint64 t) { return moment.now(folder, t); });
+            const QByteArray journal = ReadBytes(folder + "/Journal.cds");
+            QVERIFY2(journal == fixture.journal || journal == written, moment.what);
+            if (journal == fixture.journal)
+                QVERIFY2(ReadBytes(folder + "/Journal.cds.recovery") == fixture.log, moment.what);
+            if (QByteArray(moment.what).startsWith("the new file"))
+                QVERIFY2(journal == fixture.journal && !UnfinishedFiles(folder).isEmpty(), moment.what);
+
+            ProgramRun next(folder);
+            next.start();
+            QVERIFY2(UnfinishedFiles(folder).isEmpty(), moment.what);
+            next.finish();
+            const QMap<QDate, QString> texts = JournalTexts(folder + "/Journal.cds");
+            QCOMPARE(texts.size(), 2500 + 3);
+            for (int i = 0; i < fixture.words.size(); ++i)
+                QCOMPARE(texts.value(QDate(2026, 1, 1).addDays(i)), fixture.words[i]);
+        }
+    }
+
+    // A close whose new journal would not be sound keeps the old one and the log, says why,
+    // and the next start takes the entries back.
+    void aFailedCloseKeepsTheOldJournalAndTheLog_data()
+    {
+        QTest::addColumn<bool>("shortDisk");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("the new file reads back wrong")
+            << false << "read back differently from what was written. The old file is kept as it was.";
+        QTest::newRow("too little free space") << true << "The disk has 1 kB free and the new file needs ";
+    }
+    void aFailedCloseKeepsTheOldJournalAndTheLog()
+    {
+        QFETCH(bool, shortDisk);
+        QFETCH(QString, reason);
+        QTemporaryDir folder;
+        RunThatWrites(folder.path(), "the old day");
+        const QByteArray before = ReadBytes(folder.filePath("Journal.cds"));
+        {
+            ProgramRun run(folder.path());
+            run.start();
+            QTest::mouseClick(frmMain->btnNext, Qt::LeftButton);
+            run.type("tomorrow's words");
+            QTest::mouseClick(frmMain->btnPrevious, Qt::LeftButton);
+            if (shortDisk)
+                quill::testing::SetFreeSpace(1000);
+            else
+                quill::testing::SetCorruptWrites(true);
+            run.finish();
+            quill::testing::SetFreeSpace(std::nullopt);
+            quill::testing::SetCorruptWrites(false);
+            const QString text = LastBox(run);
+            QVERIFY2(text.startsWith("Cannot create file " + folder.filePath("Journal.cds") + "\n\n"), qPrintable(text));
+            QVERIFY2(text.contains(reason), qPrintable(text));
+            QVERIFY2(text.endsWith("What was written is kept in " + folder.filePath("Journal.cds.recovery") +
+                                   " and comes back the next time Quillmere starts."),
+                     qPrintable(text));
+        }
+        QCOMPARE(ReadBytes(folder.filePath("Journal.cds")), before);
+        QVERIFY(QFile::exists(folder.filePath("Journal.cds.recovery")));
+        QVERIFY(UnfinishedFiles(folder.path()).isEmpty());
+        ProgramRun next(folder.path());
+        next.start();
+        QCOMPARE(next.dialogs().texts(), QStringList{"Quillmere recovered 1 entries written after the last normal close."});
+        next.finish();
+        QCOMPARE(JournalTexts(folder.filePath("Journal.cds")).value(ToQDate(Today()).addDays(1)),
+                 QString("tomorrow's words"));
+    }
+
+    // The first close of a day that replaces the journal keeps the one it replaces.
+    void closesKeepADailyBackup()
+    {
+        QTemporaryDir folder;
+        RunThatWrites(folder.path(), "one");
+        const QByteArray first = ReadBytes(folder.filePath("Journal.cds"));
+        RunThatWrites(folder.path(), "two ");
+        RunThatWrites(folder.path(), "three ");
+        const QString backup = folder.filePath("Backups/Journal-" + QDate::currentDate().toString(Qt::ISODate) + ".cds");
+        QCOMPARE(QDir(folder.filePath("Backups")).entryList(QDir::Files), QStringList{QFileInfo(backup).fileName()});
+        QCOMPARE(ReadBytes(backup), first);
+        QCOMPARE(JournalTexts(backup).value(ToQDate(Today())), QString("one"));
+        QCOMPARE(JournalTexts(folder.filePath("Journal.cds")).value(ToQDate(Today())), QString("three two one"));
+    }
+
+    void anUnwritableFolderIsSaidAtStart()
+    {
+        ProgramRun run;
+        quill::testing::SetReadOnlyFolders(true);
+        run.create();
+        quill::testing::SetReadOnlyFolders(false);
+        QVERIFY(!run.dialogs().boxes.empty());
+        QCOMPARE(run.dialogs().boxes[0].title, QString("Error"));
+        QCOMPARE(run.dialogs().boxes[0].text,
+                 "Quillmere cannot save to " + run.path("") +
+                     "/: entries written now would be lost when it closes.\n\nPermission denied.");
+        run.finish();
+    }
+
     void aSecondProgramDoesNotStart()
     {
         ProgramRun run;
@@ -133,5 +373,13 @@ private Q_SLOTS:
     }
 };
 
-QUILLMERE_APP_TEST_MAIN(TestCrashRecovery)
+int main(int argc, char** argv)
+{
+    quill::QuillmereApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    if (argc == 3 && qstrcmp(argv[1], kCloseAfterReplay) == 0)
+        return CloseAfterReplay(QString::fromLocal8Bit(argv[2]));
+    TestCrashRecovery test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_crashrecovery.moc"

@@ -73,13 +73,14 @@ private Q_SLOTS:
     {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
-        testing::SetWriteLimit(std::nullopt);
-        testing::SetReadOnlyFolders(false);
+        cleanup();
     }
     void cleanup()
     {
         testing::SetWriteLimit(std::nullopt);
         testing::SetReadOnlyFolders(false);
+        testing::SetCorruptWrites(false);
+        testing::SetFreeSpace(std::nullopt);
     }
 
     void createdTableWithoutPostLeavesNoFile()
@@ -441,29 +442,64 @@ private Q_SLOTS:
     void failedWriteKeepsTheOldFile_data()
     {
         QTest::addColumn<int>("fault");
-        QTest::newRow("full disk") << 0;
-        QTest::newRow("read-only folder") << 1;
-        QTest::newRow("read-only file") << 2;
+        QTest::addColumn<QString>("reason"); // after the failure, when it gives one
+        QTest::newRow("full disk") << 0 << "";
+        QTest::newRow("read-only folder") << 1 << "";
+        QTest::newRow("read-only file") << 2 << "";
+        QTest::newRow("a byte stored wrong") << 3
+            << "Row 9 of the new file read back differently from what was written. The old file is kept as it was.";
+        QTest::newRow("too little free space") << 4
+            << "The disk has 300 kB free and the new file needs 2.3 MB. The old file is kept as it was.";
     }
     void failedWriteKeepsTheOldFile()
     {
         QFETCH(int, fault);
+        QFETCH(QString, reason);
         const QByteArray original = Sample("cds/journal-samples.cds");
         QVERIFY(WriteFile(path("Journal.cds"), original));
         JournalTable j(path("Journal.cds"));
         OpenLikeTheProgram(j.table);
-        AddEntry(j, EncodeEntryDate({2024, 2, 29}), std::string(100000, 'x'));
+        const std::size_t bodySize = fault == 3 ? 100000 : 2300000;
+        AddEntry(j, EncodeEntryDate({2024, 2, 29}), std::string(bodySize, 'x'));
+        bool backupAsked = false;
+        j.table.SetBeforeReplace([&](const std::string&) { backupAsked = true; });
         if (fault == 0)
             testing::SetWriteLimit(50000);
         else if (fault == 1)
             testing::SetReadOnlyFolders(true);
+        else if (fault == 3)
+            testing::SetCorruptWrites(true);
+        else if (fault == 4)
+            testing::SetFreeSpace(300000);
         else if (::geteuid() == 0)
             QSKIP("file permissions do not bind the superuser");
         else
             QFile::setPermissions(path("Journal.cds"), QFileDevice::ReadOwner);
-        QCOMPARE(Failure([&] { j.table.Close(); }), "Cannot create file " + path("Journal.cds"));
+        const QString failure = "Cannot create file " + path("Journal.cds");
+        QCOMPARE(Failure([&] { j.table.Close(); }), reason.isEmpty() ? failure : failure + "\n\n" + reason);
         QVERIFY(!j.table.Active());
+        QVERIFY(!backupAsked);
         QCOMPARE(ReadFile(path("Journal.cds")), original);
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Journal.cds"});
+    }
+
+    // A close reads its new file back before it takes the old one's place, and only then
+    // runs the step before the replacement, on the old file.
+    void closeChecksTheNewFileThenRunsTheStepBeforeReplacing()
+    {
+        QVERIFY(WriteFile(path("Journal.cds"), Sample("cds/journal-samples.cds")));
+        JournalTable j(path("Journal.cds"));
+        OpenLikeTheProgram(j.table);
+        AddEntry(j, EncodeEntryDate({2024, 2, 29}), "new");
+        QByteArray seen;
+        j.table.SetBeforeReplace([&](const std::string& oldFile) {
+            QCOMPARE(QString::fromStdString(oldFile), path("Journal.cds"));
+            seen = ReadFile(path("Journal.cds"));
+            // The new file is whole beside it by now.
+            QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+        });
+        j.table.Close();
+        QCOMPARE(seen, Sample("cds/journal-samples.cds"));
         QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Journal.cds"});
     }
 

@@ -1,15 +1,29 @@
 // The recovery log's records, exact to the byte, read back through crashes and damage;
-// and the journal lock.
+// the journal lock; the daily backups; the files a killed replacement leaves.
 #include "storage/recovery.h"
+
+#include "storage/fileio.h"
 
 #include "tables.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace quill;
 
+namespace {
+
+ino_t InodeOf(const QString& path)
+{
+    struct stat st{};
+    return ::stat(path.toLocal8Bit().constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+} // namespace
 
 class TestRecovery : public QObject {
     Q_OBJECT
@@ -121,6 +135,89 @@ private Q_SLOTS:
         }
         const JournalLock again(journal);
         QVERIFY(again.Held());
+    }
+
+    // The first backup of a day is a second name of the old file; later ones that day keep
+    // it; the fourteen newest days stay; other files in the folder are left alone.
+    void dailyBackups()
+    {
+        QTemporaryDir dir;
+        const QString journal = dir.filePath("Journal.cds");
+        const DailyBackups backups(dir.filePath("Backups").toStdString());
+        QVERIFY(WriteFile(journal, "monday"));
+        QCOMPARE(backups.Keep(journal.toStdString(), "2026-12-07"), std::string());
+        const QString kept = dir.filePath("Backups/Journal-2026-12-07.cds");
+        QCOMPARE(InodeOf(kept), InodeOf(journal));
+        QVERIFY(WriteFile(journal + ".new", "monday, later"));
+        QVERIFY(QFile::remove(journal) && QFile::rename(journal + ".new", journal));
+        QCOMPARE(backups.Keep(journal.toStdString(), "2026-12-07"), std::string());
+        QCOMPARE(ReadFile(kept), QByteArray("monday"));
+
+        QVERIFY(WriteFile(dir.filePath("Backups/Journal-notes.cds"), "mine"));
+        QVERIFY(WriteFile(dir.filePath("Backups/Settings-2026-01-01.cds"), "settings"));
+        for (int day = 1; day <= 20; ++day) {
+            const QString name = QString("2027-01-%1").arg(day, 2, 10, QChar('0'));
+            QCOMPARE(backups.Keep(journal.toStdString(), name.toStdString()), std::string());
+        }
+        const std::vector<std::string> left = backups.List(journal.toStdString());
+        QCOMPARE(left.size(), std::size_t(DailyBackups::kKept));
+        QCOMPARE(QString::fromStdString(left.front()), QString("Journal-2027-01-07.cds"));
+        QCOMPARE(QString::fromStdString(left.back()), QString("Journal-2027-01-20.cds"));
+        QVERIFY(QFile::exists(dir.filePath("Backups/Journal-notes.cds")));
+        QVERIFY(QFile::exists(dir.filePath("Backups/Settings-2026-01-01.cds")));
+    }
+
+    // Where the backups folder is on another file system a name cannot be shared: a copy.
+    void aBackupAcrossFileSystemsIsACopy()
+    {
+        QTemporaryDir here;
+        const QString elsewhere = "/dev/shm/quillmere-backups-" + QString::number(QCoreApplication::applicationPid());
+        QDir().mkpath(elsewhere);
+        const auto removeElsewhere = qScopeGuard([&] { QDir(elsewhere).removeRecursively(); });
+        struct stat a{}, b{};
+        if (::stat(here.path().toLocal8Bit().constData(), &a) != 0 ||
+            ::stat(elsewhere.toLocal8Bit().constData(), &b) != 0 || a.st_dev == b.st_dev)
+            QSKIP("no second file system to copy to");
+        const QString journal = here.filePath("Journal.cds");
+        QVERIFY(WriteFile(journal, QByteArray(200000, 'j')));
+        const DailyBackups backups((elsewhere + "/Backups").toStdString());
+        QCOMPARE(backups.Keep(journal.toStdString(), "2026-12-11"), std::string());
+        QCOMPARE(ReadFile(elsewhere + "/Backups/Journal-2026-12-11.cds"), QByteArray(200000, 'j'));
+        QCOMPARE(QDir(elsewhere + "/Backups").entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    void aBackupThatCannotBeMadeSaysWhy()
+    {
+        QTemporaryDir dir;
+        QVERIFY(WriteFile(dir.filePath("Backups"), "a file where the folder should be"));
+        QVERIFY(WriteFile(dir.filePath("Journal.cds"), "j"));
+        const DailyBackups backups(dir.filePath("Backups").toStdString());
+        const std::string failure = backups.Keep(dir.filePath("Journal.cds").toStdString(), "2026-12-11");
+        QVERIFY2(QString::fromStdString(failure).startsWith("Cannot create file " + dir.filePath("Backups/")),
+                 failure.c_str());
+    }
+
+    void unfinishedReplacementsAreRemoved()
+    {
+        QTemporaryDir dir;
+        const QString journal = dir.filePath("Journal.cds");
+        QVERIFY(WriteFile(journal, "j"));
+        QVERIFY(WriteFile(dir.filePath(".Journal.cds.new-4242-0"), "half"));
+        QVERIFY(WriteFile(dir.filePath(".Settings.cds.new-4242-0"), "other"));
+        RemoveUnfinishedReplacements(journal.toStdString());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{".Settings.cds.new-4242-0", "Journal.cds"}));
+    }
+
+    void folderWritable()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(FolderWritable(dir.path().toStdString()), std::string());
+        QVERIFY(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+        QCOMPARE(FolderWritable(dir.filePath("missing").toStdString()), std::string(std::strerror(ENOENT)));
+        testing::SetReadOnlyFolders(true);
+        QCOMPARE(FolderWritable(dir.path().toStdString()), std::string(std::strerror(EACCES)));
+        testing::SetReadOnlyFolders(false);
     }
 };
 
