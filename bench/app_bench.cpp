@@ -1,5 +1,6 @@
-// The program with a 20-year journal: start-up until today's entry is shown, a move to the
-// next day that stores a modified entry, and the close that writes the journal.
+// The program with a 20-year journal: start-up until today's entry is shown (also after a
+// run that did not close, with its recovery log to take back), a move to the next day that
+// stores a modified entry, and the close that writes, checks and backs up the journal.
 #include "journal_generator.h"
 
 #include "app/application.h"
@@ -9,6 +10,7 @@
 #include "platform/datadir.h"
 #include "platform/richedit/find_dialog.h"
 #include "storage/fileio.h"
+#include "storage/recovery.h"
 #include "support/scripted_dialogs.h"
 
 #include <QDate>
@@ -74,6 +76,36 @@ void BM_StartUpUntilTodaysEntryIsShown(benchmark::State& state)
     }
 }
 
+// Start-up after a run that stored state.range(0) entries and did not close: the log holds
+// them, the last hundred days' entries each written anew.
+void BM_StartUpTakingBackARecoveryLog(benchmark::State& state)
+{
+    testing::ScopedDialogs dialogs;
+    const auto records = static_cast<int>(state.range(0));
+    std::vector<std::string> bodies;
+    for (int i = 0; i < records; ++i)
+        bodies.push_back(bench::GenerateBody(1000 + static_cast<std::uint64_t>(i), false, 0));
+    const double today = EncodeEntryDate({QDate::currentDate().year(), QDate::currentDate().month(),
+                                          QDate::currentDate().day()});
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto data = std::make_unique<DataFolder>();
+        const RecoveryLog log(data->dir.filePath("Journal.cds.recovery").toStdString());
+        for (int i = 0; i < records; ++i)
+            log.Append(today - 1 - i, bodies[static_cast<std::size_t>(i)]);
+        state.ResumeTiming();
+        auto program = Start();
+        state.PauseTiming();
+        if (frmMain->RecoveredEntries() != records)
+            state.SkipWithError("the log was not taken back");
+        frmMain->close();
+        QApplication::processEvents();
+        program.reset();
+        data.reset();
+        state.ResumeTiming();
+    }
+}
+
 void BM_NextDayStoringAModifiedEntry(benchmark::State& state)
 {
     testing::ScopedDialogs dialogs;
@@ -112,6 +144,7 @@ void BM_CloseWithOneChangedEntry(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_StartUpUntilTodaysEntryIsShown)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_StartUpTakingBackARecoveryLog)->Arg(0)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_NextDayStoringAModifiedEntry)->Unit(benchmark::kMillisecond)->Iterations(200);
 BENCHMARK(BM_CloseWithOneChangedEntry)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -61,9 +61,12 @@ echo "cat:                     $cat_ms ms"
 echo "quillmere-tool list:     $list_ms ms   ($(awk "BEGIN{printf \"%.2f\", $list_ms/$cat_ms}")x cat; bar 3x)"
 echo "cp:                      $cp_ms ms"
 echo "cp + sync:               $cpsync_ms ms"
-echo "close after one change:  $close_ms ms   ($(awk "BEGIN{printf \"%.2f\", $close_ms/$cp_ms}")x cp, $(awk "BEGIN{printf \"%.2f\", $close_ms/$cpsync_ms}")x cp + sync; bar 2x cp)"
+echo "close after one change:  $close_ms ms   ($(awk "BEGIN{printf \"%.2f\", $close_ms/$cp_ms}")x cp, $(awk "BEGIN{printf \"%.2f\", $close_ms/$cpsync_ms}")x cp + sync; bars 2x cp, 1.5x cp + sync)"
 close_app=$(app_ms BM_CloseWithOneChangedEntry)
-echo "program close, one entry: $close_app ms   ($(awk "BEGIN{printf \"%.2f\", $close_app/$cp_ms}")x cp, $(awk "BEGIN{printf \"%.2f\", $close_app/$cpsync_ms}")x cp + sync; bar 2x cp)"
+echo "program close, one entry: $close_app ms   ($(awk "BEGIN{printf \"%.2f\", $close_app/$cp_ms}")x cp, $(awk "BEGIN{printf \"%.2f\", $close_app/$cpsync_ms}")x cp + sync; bars 2x cp, 1.5x cp + sync)"
 echo "program start-up:        $(app_ms BM_StartUpUntilTodaysEntryIsShown) ms   (bar 300 ms)"
+start0=$(app_ms BM_StartUpTakingBackARecoveryLog/0/)
+start100=$(app_ms BM_StartUpTakingBackARecoveryLog/100/)
+echo "start-up, 100-entry log: $start100 ms   (without: $start0 ms; $(awk "BEGIN{printf \"%.1f\", $start100-$start0}") ms more; bar 50 ms)"
 echo "next day, entry stored:  $(app_ms BM_NextDayStoringAModifiedEntry) ms   (bar 10 ms)"
 printf '%s\n' "${search_lines[@]}"

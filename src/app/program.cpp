@@ -10,6 +10,7 @@
 #include "platform/datadir.h"
 #include "editor/tfrmemoticons.h"
 #include "platform/dialogs.h"
+#include "platform/raise_requests.h"
 #include "search/tfrmdbsearch.h"
 #include "storage/fileio.h"
 
@@ -51,6 +52,20 @@ QString DataFile(const char* name)
     return DataDirectory() + QString::fromLatin1(name);
 }
 
+// A second start asked for this run: its window (or the prompt in front of it) comes up.
+void BringToFront()
+{
+    QWidget* window = QApplication::activeModalWidget();
+    if (!window)
+        window = frmMain;
+    if (!window || !window->isVisible())
+        return;
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace
 
 Program::Program()
@@ -58,9 +73,12 @@ Program::Program()
     InitProgramResources();
     lock_ = std::make_unique<JournalLock>(DataFile("Journal.cds").toStdString());
     if (lock_->HeldByAnother()) {
+        RaiseRequests::Ask(DataFile("Journal.cds"));
         ShowInformation(nullptr, QStringLiteral("Quillmere is already open with this journal."));
         return;
     }
+    raiseRequests_ = std::make_unique<RaiseRequests>(DataFile("Journal.cds"));
+    QObject::connect(raiseRequests_.get(), &RaiseRequests::raiseRequested, [] { BringToFront(); });
     // Said now, before anything is written that could not be saved.
     if (const QString notice = DataFolderWritabilityNotice(); !notice.isEmpty())
         ShowError(nullptr, notice);
@@ -97,6 +115,7 @@ int Program::Run()
 
 void Program::DestroyWindows()
 {
+    raiseRequests_.reset();
     while (!windows_.empty()) {
         QWidget* window = windows_.back().get();
         if (window == frmLogin)

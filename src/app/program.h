@@ -9,6 +9,8 @@
 
 namespace quill {
 
+class RaiseRequests;
+
 // The windows of a run: created in their fixed order at start (the journal opens with the
 // main window, the settings table with the login window), destroyed in the reverse order at
 // the end, each table writing its file as it closes.
@@ -33,6 +35,7 @@ public:
 
 private:
     std::unique_ptr<JournalLock> lock_;
+    std::unique_ptr<RaiseRequests> raiseRequests_; // a second start asks this run to come up
     std::vector<std::unique_ptr<QWidget>> windows_;
 };
 

@@ -6,11 +6,13 @@
 #include "app_fixture.h"
 
 #include "app/safekeeping.h"
+#include "platform/raise_requests.h"
 #include "storage/fileio.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <csignal>
@@ -357,12 +359,30 @@ private Q_SLOTS:
         run.finish();
     }
 
+    void aSecondStartBringsTheRunningWindowUp()
+    {
+        ProgramRun run;
+        run.start();
+        frmMain->showMinimized();
+        QApplication::processEvents();
+        QVERIFY(frmMain->isMinimized());
+        QVERIFY(!RaiseRequests::Ask(run.path("Other.cds")));
+        QVERIFY(RaiseRequests::Ask(run.path("Journal.cds")));
+        QTRY_VERIFY(!frmMain->isMinimized());
+        run.finish();
+        QVERIFY(!RaiseRequests::Ask(run.path("Journal.cds"))); // nobody listens after the close
+    }
+
     void aSecondProgramDoesNotStart()
     {
         ProgramRun run;
         const JournalLock first(run.path("Journal.cds").toStdString());
         QVERIFY(first.Held());
+        RaiseRequests firstListens(run.path("Journal.cds"));
+        QVERIFY(firstListens.Listening());
+        QSignalSpy asked(&firstListens, &RaiseRequests::raiseRequested);
         run.create();
+        QTRY_COMPARE(asked.count(), 1);
         QVERIFY(run.program()->AlreadyOpen());
         QVERIFY(!frmMain);
         QCOMPARE(run.dialogs().boxes.size(), std::size_t(1));
