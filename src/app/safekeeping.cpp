@@ -29,7 +29,7 @@ void KeepDailyBackupsOf(MemTable& table)
 
 QString DataFolderWritabilityNotice()
 {
-    const QString folder = QDir::toNativeSeparators(DataDirectory());
+    const QString folder = QDir::toNativeSeparators(QDir::cleanPath(DataDirectory()));
     const std::string reason = FolderWritable(DataDirectory().toStdString());
     if (reason.empty())
         return {};

@@ -190,8 +190,9 @@ std::optional<std::uint64_t> FreeSpaceAt(const std::string& path)
 
 std::uint64_t SpaceNeededFor(std::uint64_t size)
 {
-    // Room for the file system's own blocks and for what else writes meanwhile.
-    constexpr std::uint64_t kMargin = 4u << 20;
+    // Room for the file system's own blocks and for what else writes meanwhile; small
+    // enough that a small file still fits on a disk that is nearly full.
+    constexpr std::uint64_t kMargin = 256u << 10;
     return size + std::max(kMargin, size / 10);
 }
 

@@ -355,7 +355,7 @@ private Q_SLOTS:
         QCOMPARE(run.dialogs().boxes[0].title, QString("Error"));
         QCOMPARE(run.dialogs().boxes[0].text,
                  "Quillmere cannot save to " + run.path("") +
-                     "/: entries written now would be lost when it closes.\n\nPermission denied.");
+                     ": entries written now would be lost when it closes.\n\nPermission denied.");
         run.finish();
     }
 
