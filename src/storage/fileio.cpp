@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -89,10 +91,44 @@ std::string NameOf(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The prefix of the new files a replacement of a file called `name` writes.
+// The prefix of the new files a replacement of a file called `name` writes; the process's
+// number and a count follow it.
 std::string UnfinishedPrefix(const std::string& name)
 {
     return "." + name + ".new-";
+}
+
+// The file a replacement of `path` writes: `path` itself, or what it names when it is a
+// symbolic link (people point the journal at a synced folder), so that the link stays.
+std::string ReplacedFile(const std::string& path)
+{
+    std::string target = path;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st;
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return target;
+        std::string link(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n <= 0)
+            return target;
+        link.resize(static_cast<std::size_t>(n));
+        target = link.front() == '/' ? link : DirectoryOf(target) + "/" + link;
+    }
+    return target; // a loop of links: the rename fails on it and says so
+}
+
+// Creates the new file of a replacement under a name no other file has: a name left by an
+// earlier run of the same process number only makes it count on.
+int CreateUnfinished(const std::string& dir, const std::string& name, std::string& temp)
+{
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        temp = dir + "/" + UnfinishedPrefix(name) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        const int fd = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 // Writes every piece; under a test write limit only what the limit lets through.
@@ -208,12 +244,13 @@ std::string SizeText(std::uint64_t bytes)
     return text;
 }
 
-void ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces, const ReplaceSteps& steps)
+void ReplaceFile(const std::string& linkOrFile, const std::vector<std::string_view>& pieces, const ReplaceSteps& steps)
 {
-    const std::string failure = "Cannot create file " + path;
+    const std::string failure = "Cannot create file " + linkOrFile;
     auto fail = [&](const std::string& reason) -> TableError {
         return TableError(reason.empty() ? failure : failure + "\n\n" + reason);
     };
+    const std::string path = ReplacedFile(linkOrFile);
     struct stat old;
     const bool exists = ::stat(path.c_str(), &old) == 0;
     // A file the user made read-only stays as it is, as it would if it were rewritten in place.
@@ -229,10 +266,8 @@ void ReplaceFile(const std::string& path, const std::vector<std::string_view>& p
         throw fail("The disk has " + SizeText(*free) + " free and the new file needs " + SizeText(total) +
                    ". The old file is kept as it was.");
 
-    static std::atomic<unsigned> counter{0};
-    const std::string temp =
-        dir + "/" + UnfinishedPrefix(NameOf(path)) + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-    Fd fd(g_readOnlyFolders ? -1 : ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    std::string temp;
+    Fd fd(g_readOnlyFolders ? -1 : CreateUnfinished(dir, NameOf(path), temp));
     if (fd.get() < 0)
         throw fail("");
     struct RemoveUnlessRenamed {
@@ -288,18 +323,32 @@ std::string FolderWritable(const std::string& folder)
     return {};
 }
 
-void RemoveUnfinishedReplacements(const std::string& path)
+void RemoveUnfinishedReplacements(const std::string& linkOrFile)
 {
+    const std::string path = ReplacedFile(linkOrFile);
     const std::string dir = DirectoryOf(path);
     const std::string prefix = UnfinishedPrefix(NameOf(path));
     DIR* folder = ::opendir(dir.c_str());
     if (!folder)
         return;
+    std::vector<std::string> left;
     while (const dirent* entry = ::readdir(folder)) {
-        if (std::string_view(entry->d_name).starts_with(prefix))
-            ::unlink((dir + "/" + entry->d_name).c_str());
+        const std::string_view name = entry->d_name;
+        if (!name.starts_with(prefix))
+            continue;
+        // Only those of a process that is gone: one still running may be writing its file.
+        const std::string_view rest = name.substr(prefix.size());
+        pid_t pid = 0;
+        const auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), pid);
+        // This process's own number is from an earlier run that had it: at start this run
+        // has written nothing yet.
+        if (error == std::errc() && end != rest.data() && *end == '-' && pid > 0 &&
+            (pid == ::getpid() || (::kill(pid, 0) != 0 && errno == ESRCH)))
+            left.emplace_back(dir + "/" + std::string(name));
     }
     ::closedir(folder);
+    for (const std::string& file : left)
+        ::unlink(file.c_str());
 }
 
 namespace testing {

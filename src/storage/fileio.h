@@ -30,8 +30,8 @@ struct ReplaceSteps {
     std::function<void(const std::string& oldFile)> beforeReplace;
 };
 
-// Replaces a file with the concatenation of `pieces`: they go to a new file in the same
-// folder, which is flushed to disk, checked, and then renamed over the old one, so a
+// Replaces a file with the concatenation of `pieces` (the file a symbolic link names, when
+// `path` is one, so that the link stays): they go to a new file in the same folder, which is flushed to disk, checked, and then renamed over the old one, so a
 // failure at any point leaves the old file as it was. A disk without room for the new file
 // (and a margin) is found before anything is written. Fails with "Cannot create file %s";
 // a failed check and a short disk add their reason after a blank line.
@@ -49,8 +49,8 @@ std::string SizeText(std::uint64_t bytes);
 // system's reason.
 std::string FolderWritable(const std::string& folder);
 
-// Removes files a replacement of `path` left behind when its process was killed while
-// writing them. Only for a caller that holds the file's lock, so no writer is running.
+// Removes the new files that replacements of `path` left behind when their processes were
+// killed while writing them. For the start of a program that holds the file's lock.
 void RemoveUnfinishedReplacements(const std::string& path);
 
 namespace testing {

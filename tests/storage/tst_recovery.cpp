@@ -8,10 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quill;
 
@@ -197,16 +199,50 @@ private Q_SLOTS:
                  failure.c_str());
     }
 
-    void unfinishedReplacementsAreRemoved()
+    // Only those whose process is gone; a name that is taken never makes a replacement fail.
+    void unfinishedReplacements()
     {
         QTemporaryDir dir;
         const QString journal = dir.filePath("Journal.cds");
         QVERIFY(WriteFile(journal, "j"));
-        QVERIFY(WriteFile(dir.filePath(".Journal.cds.new-4242-0"), "half"));
-        QVERIFY(WriteFile(dir.filePath(".Settings.cds.new-4242-0"), "other"));
+        QProcess gone;
+        gone.start("true");
+        QVERIFY(gone.waitForStarted());
+        const qint64 gonePid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        const QString goneFile = QString(".Journal.cds.new-%1-0").arg(gonePid);
+        const QString runningFile = QString(".Journal.cds.new-%1-0").arg(::getppid());
+        for (const QString& name : {goneFile, runningFile, QString(".Settings.cds.new-4242-0")})
+            QVERIFY(WriteFile(dir.filePath(name), "half"));
+        for (int n = 0; n < 200; ++n)
+            QVERIFY(WriteFile(dir.filePath(QString(".Journal.cds.new-%1-%2").arg(::getpid()).arg(n)), "earlier run"));
+        ReplaceFile(journal.toStdString(), {"new"});
+        QCOMPARE(ReadFile(journal), QByteArray("new"));
         RemoveUnfinishedReplacements(journal.toStdString());
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{".Settings.cds.new-4242-0", "Journal.cds"}));
+                 (QStringList{runningFile, ".Settings.cds.new-4242-0", "Journal.cds"}));
+    }
+
+    // A journal that is a symbolic link: its target is replaced, in the target's folder, the
+    // link stays, and the backup holds the old target (not a second link to the live file).
+    void aLinkedFileIsReplacedWhereItPoints()
+    {
+        QTemporaryDir here, synced;
+        const QString target = synced.filePath("Journal.cds");
+        QVERIFY(WriteFile(target, "old"));
+        const QString link = here.filePath("Journal.cds");
+        QVERIFY(QFile::link("../" + QDir(here.path() + "/..").relativeFilePath(target), link));
+        QCOMPARE(ReadFile(link), QByteArray("old"));
+        const DailyBackups backups(here.filePath("Backups").toStdString());
+        ReplaceSteps steps;
+        steps.beforeReplace = [&](const std::string& oldFile) { backups.Keep(oldFile, "2026-12-11"); };
+        ReplaceFile(link.toStdString(), {"new"}, steps);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(ReadFile(target), QByteArray("new"));
+        QCOMPARE(ReadFile(here.filePath("Backups/Journal-2026-12-11.cds")), QByteArray("old"));
+        QVERIFY(!QFileInfo(here.filePath("Backups/Journal-2026-12-11.cds")).isSymLink());
+        QCOMPARE(QDir(here.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList{"Journal.cds"});
+        QCOMPARE(QDir(synced.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Journal.cds"});
     }
 
     void folderWritable()
