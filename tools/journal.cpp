@@ -2,7 +2,12 @@
 
 #include "command.h"
 
+#include "storage/errors.h"
 #include "storage/fileio.h"
+
+#include <cstdio>
+#include <stdexcept>
+#include <sys/stat.h>
 
 namespace quill::tool {
 
@@ -25,6 +30,24 @@ void JournalTable::OpenOrCreate()
     if (!FileExists(table.FileName()))
         table.CreateTable();
     Open();
+}
+
+void RequireExistingFile(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        throw std::runtime_error("No such file: " + path);
+}
+
+void BadEntries::Take(const std::function<void()>& take)
+{
+    try {
+        take();
+    } catch (const TableError& e) {
+        ++count_;
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: an entry is left out: %s\n", path_.c_str(), e.what());
+    }
 }
 
 double ParseDateArgument(const std::string& text)

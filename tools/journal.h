@@ -3,6 +3,7 @@
 #include "storage/datetime.h"
 #include "storage/memtable.h"
 
+#include <functional>
 #include <string>
 
 namespace quill::tool {
@@ -17,6 +18,24 @@ public:
     explicit JournalTable(const std::string& path);
     void Open();            // fails as the program's open does when there is no file
     void OpenOrCreate();    // creates an empty table as the program does on its first run
+};
+
+// Fails with "No such file: PATH" when there is nothing at `path`, before a command that
+// reads a file opens it.
+void RequireExistingFile(const std::string& path);
+
+// The entries a reading command could not take, each said on standard error as it comes
+// (the command goes on with the others); the command then ends with 1.
+class BadEntries {
+public:
+    explicit BadEntries(std::string path) : path_(std::move(path)) {}
+    // Runs `take` for the next entry; a failure of the table engine in it is reported.
+    void Take(const std::function<void()>& take);
+    int ExitCode() const { return count_ == 0 ? 0 : 1; }
+
+private:
+    std::string path_;
+    std::size_t count_ = 0;
 };
 
 // Parses a DATE argument (YYYY-MM-DD) or throws UsageError.

@@ -23,6 +23,7 @@ void RequireArgs(const std::vector<std::string>& args, std::size_t count)
 int Info(const std::vector<std::string>& args)
 {
     RequireArgs(args, 1);
+    RequireExistingFile(args[0]);
     MemTable table("Table");
     table.SetFileName(args[0]);
     table.Open();
@@ -45,11 +46,18 @@ int Info(const std::vector<std::string>& args)
 int List(const std::vector<std::string>& args)
 {
     RequireArgs(args, 1);
+    RequireExistingFile(args[0]);
     JournalTable journal(args[0]);
     // One pass through a window of the file: a large journal is never held whole. Rows
     // of the same day keep their order in the file, as the table's view keeps them.
     std::vector<std::pair<double, std::size_t>> entries;
-    journal.table.Scan([&] { entries.emplace_back(journal.journalDate.AsDateTime(), journal.journalEntry.DataSize()); });
+    BadEntries bad(args[0]);
+    journal.table.Scan([&] {
+        bad.Take([&] {
+            const double date = journal.journalDate.AsDateTime();
+            entries.emplace_back(date, journal.journalEntry.DataSize());
+        });
+    });
     std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::string out;
     out.reserve(entries.size() * 24);
@@ -66,13 +74,14 @@ int List(const std::vector<std::string>& args)
         out += '\n';
     }
     WriteOut(out);
-    return 0;
+    return bad.ExitCode();
 }
 
 int Get(const std::vector<std::string>& args)
 {
     RequireArgs(args, 2);
     const double date = ParseDateArgument(args[1]);
+    RequireExistingFile(args[0]);
     JournalTable journal(args[0]);
     journal.Open();
     if (journal.table.IsEmpty() || !journal.table.FindKey(date))

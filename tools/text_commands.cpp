@@ -31,8 +31,10 @@ int Text(const std::vector<std::string>& args)
         throw UsageError{"expects JOURNAL [DATE]"};
     const bool oneDay = args.size() == 2;
     const double day = oneDay ? ParseDateArgument(args[1]) : 0.0;
+    RequireExistingFile(args[0]);
     JournalTable journal(args[0]);
     journal.Open();
+    BadEntries bad(args[0]);
     std::string out;
     if (oneDay) {
         if (journal.table.IsEmpty() || !journal.table.FindKey(day))
@@ -40,7 +42,7 @@ int Text(const std::vector<std::string>& args)
         AppendEntry(out, day, journal.journalEntry.BlobView());
     } else {
         for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
-            AppendEntry(out, journal.journalDate.AsDateTime(), journal.journalEntry.BlobView());
+            bad.Take([&] { AppendEntry(out, journal.journalDate.AsDateTime(), journal.journalEntry.BlobView()); });
             if (out.size() > (1u << 20)) {
                 WriteOut(out);
                 out.clear();
@@ -48,7 +50,7 @@ int Text(const std::vector<std::string>& args)
         }
     }
     WriteOut(out);
-    return 0;
+    return bad.ExitCode();
 }
 
 int Search(const std::vector<std::string>& args)
@@ -68,16 +70,20 @@ int Search(const std::vector<std::string>& args)
             throw UsageError{"unknown option " + args[i]};
     }
     const BodySearch search(QString::fromStdString(args[1]));
+    RequireExistingFile(args[0]);
     JournalTable journal(args[0]);
+    BadEntries bad(args[0]);
     // One pass over the file, a window of it at a time, while other threads search the
     // bodies already read: a large journal is never held whole.
     ParallelBodySearch searching(search);
     journal.table.Scan([&] {
-        const double date = journal.journalDate.AsDateTime();
-        // Both ends of the range count, compared as the search window compares them.
-        if ((from && *from > date) || (to && *to < date))
-            return;
-        searching.Add(date, journal.journalEntry.BlobView());
+        bad.Take([&] {
+            const double date = journal.journalDate.AsDateTime();
+            // Both ends of the range count, compared as the search window compares them.
+            if ((from && *from > date) || (to && *to < date))
+                return;
+            searching.Add(date, journal.journalEntry.BlobView());
+        });
     });
     const std::vector<double> found = searching.Finish();
     std::string out;
@@ -86,7 +92,7 @@ int Search(const std::vector<std::string>& args)
         out += '\n';
     }
     WriteOut(out);
-    return 0;
+    return bad.ExitCode();
 }
 
 const bool registered =

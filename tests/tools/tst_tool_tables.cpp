@@ -3,6 +3,7 @@
 
 #include "run_tool.h"
 
+#include "storage/datetime.h"
 #include "storage/recovery.h"
 
 #include <QTemporaryDir>
@@ -104,6 +105,8 @@ private Q_SLOTS:
         const QByteArray one = Sample("cds/journal-one-entry.cds");
         QTest::newRow("empty journal file") << QStringList{"list", "J"} << QByteArray() << 1
                                             << QByteArray("tblJournal: Missing data provider or data packet\n");
+        QTest::newRow("no journal file") << QStringList{"text", "nothing-here"} << one << 1
+                                         << QByteArray("No such file: nothing-here\n");
         QTest::newRow("damaged journal") << QStringList{"put", "J", "2010-09-08", "B"} << one.left(100) << 1
                                          << QByteArray("Invalid data packet: it ends before its announced end (0x4005)\n");
         QTest::newRow("missing body file") << QStringList{"put", "J", "2010-09-08", "nothing-here"} << one << 1
@@ -127,6 +130,47 @@ private Q_SLOTS:
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(run.err.startsWith(message), qPrintable(args.join(' ')));
         QCOMPARE(ReadFile(path), journal);
+    }
+
+    // A row whose date cannot be read is said on standard error and left out; the others
+    // are listed, and the tool ends with 1.
+    void aRowWithABadDateIsLeftOut_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("out");
+        QTest::newRow("list") << QStringList{"list", "J"} << QByteArray("2010-09-08\t11\n2010-09-10\t13\n");
+        QTest::newRow("text") << QStringList{"text", "J"} << QByteArray("2010-09-08\none\n2010-09-10\nthree\n");
+        QTest::newRow("search") << QStringList{"search", "J", "e"} << QByteArray("2010-09-08\n2010-09-10\n");
+    }
+    void aRowWithABadDateIsLeftOut()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, out);
+        const QString path = dir_.filePath("J");
+        QFile::remove(path);
+        {
+            JournalTable j(path);
+            OpenLikeTheProgram(j.table);
+            const char* words[] = {"one", "two", "three"};
+            for (int i = 0; i < 3; ++i) {
+                j.table.Insert();
+                j.JournalDate.SetAsDateTime(kDay20100908 + i);
+                quill::MemoryStream body(std::string("{\\rtf1 ") + words[i] + "}");
+                j.JournalEntry.LoadFromStream(body);
+                j.table.Post();
+            }
+            j.table.Close();
+        }
+        QByteArray bytes = ReadFile(path);
+        const double stored = quill::DateTimeToStoredMs(kDay20100908 + 1);
+        const QByteArray date(reinterpret_cast<const char*>(&stored), sizeof stored);
+        QCOMPARE(bytes.count(date), 1);
+        bytes.replace(date, QByteArray(8, '\0'));
+        QVERIFY(WriteFile(path, bytes));
+        const ToolRun run = Tool(args, dir_.path());
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.out, out);
+        QCOMPARE(run.err, QByteArray("J: an entry is left out: '0.0' is not a valid timestamp\n"));
     }
 
 private:
