@@ -250,12 +250,14 @@ void ReplaceFile(const std::string& linkOrFile, const std::vector<std::string_vi
     auto fail = [&](const std::string& reason) -> TableError {
         return TableError(reason.empty() ? failure : failure + "\n\n" + reason);
     };
+    // The system's reason, as the user can act on it ("No space left on device.").
+    auto failBecause = [&](int error) -> TableError { return fail(std::string(std::strerror(error)) + "."); };
     const std::string path = ReplacedFile(linkOrFile);
     struct stat old;
     const bool exists = ::stat(path.c_str(), &old) == 0;
     // A file the user made read-only stays as it is, as it would if it were rewritten in place.
     if (exists && ::access(path.c_str(), W_OK) != 0)
-        throw fail("");
+        throw failBecause(errno);
 
     const std::string dir = DirectoryOf(path);
     std::size_t total = 0;
@@ -269,7 +271,7 @@ void ReplaceFile(const std::string& linkOrFile, const std::vector<std::string_vi
     std::string temp;
     Fd fd(g_readOnlyFolders ? -1 : CreateUnfinished(dir, NameOf(path), temp));
     if (fd.get() < 0)
-        throw fail("");
+        throw failBecause(g_readOnlyFolders ? EACCES : errno);
     struct RemoveUnlessRenamed {
         const std::string& temp;
         bool renamed = false;
@@ -280,21 +282,29 @@ void ReplaceFile(const std::string& linkOrFile, const std::vector<std::string_vi
         }
     } removeTemp{temp};
 
-    const bool fits = !g_writeLimit || total <= *g_writeLimit;
-    bool ok = WriteAll(fd.get(), pieces) && fits;
-    if (ok && g_corruptWrites && total > 0) {
+    int error = 0; // the first failure's
+    auto step = [&](bool done) {
+        if (!done && error == 0)
+            error = errno != 0 ? errno : EIO;
+    };
+    errno = 0;
+    step(WriteAll(fd.get(), pieces));
+    if (error == 0 && g_writeLimit && total > *g_writeLimit)
+        error = ENOSPC;
+    if (error == 0 && g_corruptWrites && total > 0) {
         char byte = 0;
         const off_t middle = static_cast<off_t>(total / 2);
-        ok = ::pread(fd.get(), &byte, 1, middle) == 1;
+        step(::pread(fd.get(), &byte, 1, middle) == 1);
         byte = static_cast<char>(byte ^ 0x5A);
-        ok = ok && ::pwrite(fd.get(), &byte, 1, middle) == 1;
+        step(::pwrite(fd.get(), &byte, 1, middle) == 1);
     }
-    if (ok && exists)
-        ok = ::fchmod(fd.get(), old.st_mode & 07777) == 0;
-    ok = ok && ::fsync(fd.get()) == 0;
-    ok = fd.close() && ok;
-    if (!ok)
-        throw fail("");
+    if (error == 0 && exists)
+        step(::fchmod(fd.get(), old.st_mode & 07777) == 0);
+    if (error == 0)
+        step(::fsync(fd.get()) == 0);
+    step(fd.close());
+    if (error != 0)
+        throw failBecause(error);
     if (steps.verify) {
         if (const std::string reason = steps.verify(temp); !reason.empty())
             throw fail(reason + " The old file is kept as it was.");
@@ -302,7 +312,7 @@ void ReplaceFile(const std::string& linkOrFile, const std::vector<std::string_vi
     if (exists && steps.beforeReplace)
         steps.beforeReplace(path);
     if (::rename(temp.c_str(), path.c_str()) != 0)
-        throw fail("");
+        throw failBecause(errno);
     removeTemp.renamed = true;
     // Make the rename itself durable.
     Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));

@@ -33,8 +33,8 @@ struct ReplaceSteps {
 // Replaces a file with the concatenation of `pieces` (the file a symbolic link names, when
 // `path` is one, so that the link stays): they go to a new file in the same folder, which is flushed to disk, checked, and then renamed over the old one, so a
 // failure at any point leaves the old file as it was. A disk without room for the new file
-// (and a margin) is found before anything is written. Fails with "Cannot create file %s";
-// a failed check and a short disk add their reason after a blank line.
+// (and a margin) is found before anything is written. Fails with "Cannot create file %s"
+// and, after a blank line, the reason: the system's, a failed check's or the disk's room.
 void ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces,
                  const ReplaceSteps& steps = {});
 

@@ -210,12 +210,14 @@ private Q_SLOTS:
     void failedExportKeepsTheExistingFile_data()
     {
         QTest::addColumn<bool>("fullDisk");
-        QTest::newRow("folder cannot be written") << false;
-        QTest::newRow("disk full") << true;
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder cannot be written") << false << "Permission denied.";
+        QTest::newRow("disk full") << true << "No space left on device.";
     }
     void failedExportKeepsTheExistingFile()
     {
         QFETCH(bool, fullDisk);
+        QFETCH(QString, reason);
         const QString path = run_->path("old.rtf");
         WriteBytes(path, "precious");
         Load(Rtf("a new text that is longer than the limit"));
@@ -225,7 +227,7 @@ private Q_SLOTS:
             quill::testing::SetReadOnlyFolders(true);
         run_->dialogs().saveAnswers.push_back(path);
         Click(ToolButton("btnNoteBookSaveAs"));
-        QCOMPARE(run_->dialogs().texts(), QStringList{"Cannot create file " + path});
+        QCOMPARE(run_->dialogs().texts(), QStringList{"Cannot create file " + path + "\n\n" + reason});
         QCOMPARE(run_->dialogs().boxes[0].title, QString("Error"));
         QCOMPARE(ReadBytes(path), QByteArray("precious"));
         QCOMPARE(QDir(run_->path("")).entryList(QDir::Files | QDir::Hidden).filter("old").size(), 1);

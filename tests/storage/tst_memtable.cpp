@@ -442,10 +442,10 @@ private Q_SLOTS:
     void failedWriteKeepsTheOldFile_data()
     {
         QTest::addColumn<int>("fault");
-        QTest::addColumn<QString>("reason"); // after the failure, when it gives one
-        QTest::newRow("full disk") << 0 << "";
-        QTest::newRow("read-only folder") << 1 << "";
-        QTest::newRow("read-only file") << 2 << "";
+        QTest::addColumn<QString>("reason"); // after the failure and a blank line
+        QTest::newRow("full disk") << 0 << "No space left on device.";
+        QTest::newRow("read-only folder") << 1 << "Permission denied.";
+        QTest::newRow("read-only file") << 2 << "Permission denied.";
         QTest::newRow("a byte stored wrong") << 3
             << "Row 9 of the new file read back differently from what was written. The old file is kept as it was.";
         QTest::newRow("too little free space") << 4
@@ -476,7 +476,7 @@ private Q_SLOTS:
         else
             QFile::setPermissions(path("Journal.cds"), QFileDevice::ReadOwner);
         const QString failure = "Cannot create file " + path("Journal.cds");
-        QCOMPARE(Failure([&] { j.table.Close(); }), reason.isEmpty() ? failure : failure + "\n\n" + reason);
+        QCOMPARE(Failure([&] { j.table.Close(); }), failure + "\n\n" + reason);
         QVERIFY(!j.table.Active());
         QVERIFY(!backupAsked);
         QCOMPARE(ReadFile(path("Journal.cds")), original);
@@ -514,7 +514,7 @@ private Q_SLOTS:
         QFile::setPermissions(dir_->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         const QString failure = Failure([&] { j.table.Close(); });
         QFile::setPermissions(dir_->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QCOMPARE(failure, "Cannot create file " + path("Journal.cds"));
+        QCOMPARE(failure, "Cannot create file " + path("Journal.cds") + "\n\nPermission denied.");
         QCOMPARE(ReadFile(path("Journal.cds")), Sample("cds/journal-one-entry.cds"));
     }
 
