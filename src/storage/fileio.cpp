@@ -174,6 +174,39 @@ bool WriteAll(int fd, std::vector<std::string_view> pieces)
     return true;
 }
 
+// The bytes the file system holding `path` has free for the user; nullopt when unknown.
+std::optional<std::uint64_t> FreeSpaceAt(const std::string& path)
+{
+    if (g_freeSpace)
+        return g_freeSpace;
+    struct statvfs st;
+    if (::statvfs(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+}
+
+// The room a new file of `size` bytes asks for before it is written.
+std::uint64_t SpaceNeededFor(std::uint64_t size)
+{
+    // Room for the file system's own blocks and for what else writes meanwhile; small
+    // enough that a small file still fits on a disk that is nearly full.
+    constexpr std::uint64_t kMargin = 256u << 10;
+    return size + std::max(kMargin, size / 10);
+}
+
+// "12.3 MB", "512 kB", "80 bytes": a size as the messages show it.
+std::string SizeText(std::uint64_t bytes)
+{
+    char text[32];
+    if (bytes >= 1000000)
+        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+    else if (bytes >= 1000)
+        std::snprintf(text, sizeof text, "%llu kB", static_cast<unsigned long long>(bytes / 1000));
+    else
+        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
+    return text;
+}
+
 } // namespace
 
 bool FileExists(const std::string& path)
@@ -212,36 +245,6 @@ Bytes ReadWholeFile(const std::string& path)
     }
     const char* data = buffer->data();
     return Bytes(std::move(buffer), data, got);
-}
-
-std::optional<std::uint64_t> FreeSpaceAt(const std::string& path)
-{
-    if (g_freeSpace)
-        return g_freeSpace;
-    struct statvfs st;
-    if (::statvfs(path.c_str(), &st) != 0)
-        return std::nullopt;
-    return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
-}
-
-std::uint64_t SpaceNeededFor(std::uint64_t size)
-{
-    // Room for the file system's own blocks and for what else writes meanwhile; small
-    // enough that a small file still fits on a disk that is nearly full.
-    constexpr std::uint64_t kMargin = 256u << 10;
-    return size + std::max(kMargin, size / 10);
-}
-
-std::string SizeText(std::uint64_t bytes)
-{
-    char text[32];
-    if (bytes >= 1000000)
-        std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
-    else if (bytes >= 1000)
-        std::snprintf(text, sizeof text, "%llu kB", static_cast<unsigned long long>(bytes / 1000));
-    else
-        std::snprintf(text, sizeof text, "%llu bytes", static_cast<unsigned long long>(bytes));
-    return text;
 }
 
 void ReplaceFile(const std::string& linkOrFile, const std::vector<std::string_view>& pieces, const ReplaceSteps& steps)

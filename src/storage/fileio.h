@@ -38,13 +38,6 @@ struct ReplaceSteps {
 void ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces,
                  const ReplaceSteps& steps = {});
 
-// The bytes the file system holding `path` has free for the user; nullopt when unknown.
-std::optional<std::uint64_t> FreeSpaceAt(const std::string& path);
-// The room a new file of `size` bytes asks for before it is written.
-std::uint64_t SpaceNeededFor(std::uint64_t size);
-// "12.3 MB", "512 kB", "80 bytes": a size as the messages show it.
-std::string SizeText(std::uint64_t bytes);
-
 // Whether a file can be created in `folder` now: creates and removes one. Returns "" or the
 // system's reason.
 std::string FolderWritable(const std::string& folder);

@@ -1,6 +1,7 @@
 #include "storage/recovery.h"
 
 #include "storage/errors.h"
+#include "storage/fileio.h"
 
 #include <algorithm>
 #include <array>
@@ -87,42 +88,6 @@ bool IsDay(std::string_view text)
         if (text[i] < '0' || text[i] > '9')
             return false;
     return true;
-}
-
-std::string SystemReason()
-{
-    return std::strerror(errno);
-}
-
-// Copies `from` to `to` through a new file that is renamed into place once whole and synced.
-bool CopyFile(const std::string& from, const std::string& to)
-{
-    const std::string temp = to + ".part";
-    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return false;
-    const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    bool ok = out >= 0;
-    char buffer[1 << 16];
-    while (ok) {
-        const ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ok = n == 0;
-            break;
-        }
-        ok = WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(n)));
-    }
-    ::close(in);
-    if (out >= 0) {
-        ok = ok && ::fsync(out) == 0;
-        ok = ::close(out) == 0 && ok;
-    }
-    ok = ok && ::rename(temp.c_str(), to.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
 }
 
 } // namespace
@@ -283,12 +248,18 @@ std::vector<std::string> DailyBackups::List(const std::string& file) const
 std::string DailyBackups::Keep(const std::string& file, const std::string& day) const
 {
     if (::mkdir(folder_.c_str(), 0777) != 0 && errno != EEXIST)
-        return "Cannot create folder " + folder_ + ": " + SystemReason();
+        return "Cannot create folder " + folder_ + ": " + std::strerror(errno);
     const std::string backup = folder_ + "/" + BackupName(file, day);
     if (::access(backup.c_str(), F_OK) == 0)
         return {}; // the day has its backup: the journal as it was before the day's first close
-    if (::link(file.c_str(), backup.c_str()) != 0 && !CopyFile(file, backup))
-        return "Cannot create file " + backup + ": " + SystemReason();
+    if (::link(file.c_str(), backup.c_str()) != 0) {
+        // Another file system: a copy, through a new file that is renamed into place whole.
+        try {
+            ReplaceFile(backup, {ReadWholeFile(file).view()});
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+    }
     std::vector<std::string> backups = List(file);
     const std::size_t kept = static_cast<std::size_t>(std::max(kept_, 1));
     for (std::size_t i = 0; i + kept < backups.size(); ++i)
