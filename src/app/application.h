@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include <functional>
+#include <thread>
 
 class QSocketNotifier;
 
@@ -25,10 +26,18 @@ public:
     void OnTermination(std::function<void()> close);
     // What the end of the session and the stop signals run: the close, then the end of the loop.
     void Terminate();
+    // The stop signal that ended the run, or 0.
+    int StopSignal() const;
+
+    // How long the window may take to begin its close after a stop signal. A window busy for
+    // longer (or a second signal during the close) ends the run at once; what was stored is
+    // in the recovery log by then.
+    static constexpr int kStopAnswerMs = 3000;
 
 private:
     std::function<void()> close_;
     QSocketNotifier* signalNotifier_ = nullptr;
+    std::thread stopWatch_;
 };
 
 } // namespace quill

@@ -47,7 +47,9 @@ JournalFields DeclareJournalFields(MemTable& table)
 void OpenJournal(MemTable& table)
 {
     table.SetFileName((DataDirectory() + QStringLiteral("Journal.cds")).toStdString());
-    if (!FileExists(table.FileName()))
+    // Only a file that is not there at all starts empty: a folder or a link to nothing in
+    // its place cannot be read, and must not be written over.
+    if (NothingAt(table.FileName()))
         table.CreateTable();
     table.Open();
     table.SetLogChanges(false);

@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/application.h"
 #include "app/appstyle.h"
 #include "app/safekeeping.h"
 #include "app/tfrmcalendar.h"
@@ -89,7 +90,14 @@ Program::Program()
     // (the password prompt, say) happens to be the last one shown.
     QGuiApplication::setQuitOnLastWindowClosed(false);
     TfrmMain* main = Create(windows_, frmMain, nullptr);
-    Create(windows_, frmLogin, nullptr);
+    // Data files that cannot be read (and were not replaced by a backup) end the run here:
+    // no editor is shown whose entries could not be stored, no gate opens without its
+    // password.
+    if (!main->tblJournal.Active() || !Create(windows_, frmLogin, nullptr)->tblPassword.Active()) {
+        unreadable_ = true;
+        DestroyWindows();
+        return;
+    }
     Create(windows_, frmEmoticons, main);
     Create(windows_, DLLForm, main);
     Create(windows_, frmCalendar, main);
@@ -108,22 +116,37 @@ Program::~Program()
 int Program::Run()
 {
     if (windows_.empty())
-        return 0;
+        return unreadable_ ? 1 : 0;
     QTimer::singleShot(0, frmMain, [] { frmMain->show(); });
     return QApplication::exec();
 }
 
-void Program::DestroyWindows()
+int Program::Finish(int loopResult)
+{
+    const bool written = DestroyWindows();
+    const auto* app = qobject_cast<QuillmereApplication*>(QCoreApplication::instance());
+    if (app && app->StopSignal() != 0)
+        return 128 + app->StopSignal();
+    return written ? loopResult : 1;
+}
+
+bool Program::DestroyWindows()
 {
     raiseRequests_.reset();
+    bool written = true;
     while (!windows_.empty()) {
         QWidget* window = windows_.back().get();
-        if (window == frmLogin)
-            CloseTable(frmLogin->tblPassword);
-        else if (window == frmMain && CloseTable(frmMain->tblJournal, frmMain->RecoveryLogKeptNotice()))
-            frmMain->DiscardRecoveryLog(); // everything it held is in the journal now
+        if (window == frmLogin) {
+            written = CloseTable(frmLogin->tblPassword) && written;
+        } else if (window == frmMain) {
+            if (CloseTable(frmMain->tblJournal, frmMain->RecoveryLogKeptNotice()))
+                frmMain->DiscardRecoveryLog(); // everything it held is in the journal now
+            else
+                written = false;
+        }
         windows_.pop_back();
     }
+    return written;
 }
 
 } // namespace quill

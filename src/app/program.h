@@ -26,9 +26,15 @@ public:
     // window has closed.
     int Run();
 
+    // Ends the run after the event loop returned `loopResult`: destroys the windows and
+    // gives the program's exit status. A run ended by a stop signal says so in its status
+    // (128 + the signal, as a process the signal ended would); one that could not write
+    // every file ends with 1.
+    int Finish(int loopResult);
+
     // Destroys the windows now (the destructor does it otherwise). A table that cannot be
-    // written is reported.
-    void DestroyWindows();
+    // written is reported; returns whether every file was written.
+    bool DestroyWindows();
 
     // Another program holds this journal: this run must end without touching a file.
     bool AlreadyOpen() const { return !windows_.size() && lock_->HeldByAnother(); }
@@ -37,6 +43,7 @@ private:
     std::unique_ptr<JournalLock> lock_;
     std::unique_ptr<RaiseRequests> raiseRequests_; // a second start asks this run to come up
     std::vector<std::unique_ptr<QWidget>> windows_;
+    bool unreadable_ = false; // a data file could not be read: the run ended at start
 };
 
 } // namespace quill

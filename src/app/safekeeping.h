@@ -2,9 +2,19 @@
 
 #include <QString>
 
+#include <functional>
+
+class QWidget;
+
 namespace quill {
 
 class MemTable;
+
+// Opens a data file's table with `open`. When the file cannot be read, says so, naming the
+// file, and offers its backups, newest first: a chosen backup takes the file's place, the
+// file itself being kept beside it under another name, never overwritten. Returns false
+// when the user chose to quit instead (the table is then closed).
+bool OpenOrRestoreBackup(MemTable& table, const std::function<void()>& open, QWidget* parent);
 
 // The folder beside the data files that holds their daily backups.
 QString BackupsFolder();

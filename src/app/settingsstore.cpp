@@ -16,18 +16,16 @@ SettingsFields DeclareSettingsFields(MemTable& table)
             table.AddField("FontSize", FieldType::Integer), table.AddField("FontColor", FieldType::Integer)};
 }
 
-void OpenSettingsTable(MemTable& table, QWidget* parent)
+void OpenSettingsTable(MemTable& table)
 {
     table.SetFileName((DataDirectory() + QStringLiteral("Settings.cds")).toStdString());
-    try {
-        if (!FileExists(table.FileName()))
-            table.CreateTable();
-        table.Open();
-        table.SetLogChanges(false);
-        KeepDailyBackupsOf(table);
-    } catch (const std::exception& e) {
-        ShowError(parent, QString::fromUtf8(e.what()));
-    }
+    // Only a file that is not there at all starts empty: a folder or a link to nothing in
+    // its place cannot be read, and must not be written over.
+    if (NothingAt(table.FileName()))
+        table.CreateTable();
+    table.Open();
+    table.SetLogChanges(false);
+    KeepDailyBackupsOf(table);
 }
 
 std::optional<DefaultFont> StoredDefaultFont(const MemTable& table, const SettingsFields& fields)

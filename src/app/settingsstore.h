@@ -21,10 +21,9 @@ struct SettingsFields {
 // Declares the settings table's fields, in their order.
 SettingsFields DeclareSettingsFields(MemTable& table);
 
-// The open step: the file beside the program, created empty when missing, change logging
-// off. A failure is shown in an error box and the table stays closed, which then reads as
-// a table without a row.
-void OpenSettingsTable(MemTable& table, QWidget* parent);
+// The open step: the file beside the program, created empty when missing (no password),
+// change logging off. Fails when the file cannot be read.
+void OpenSettingsTable(MemTable& table);
 
 // The default editor font of the stored row; nothing when the table holds no row.
 struct DefaultFont {

@@ -1,5 +1,7 @@
 #include "app/tfrmlogin.h"
 
+#include "app/safekeeping.h"
+
 #include "app/appstyle.h"
 #include "app/tfrmmain.h"
 #include "platform/ansi.h"
@@ -49,7 +51,7 @@ TfrmLogin::~TfrmLogin()
 
 void TfrmLogin::FormCreate()
 {
-    OpenSettingsTable(tblPassword, this);
+    OpenOrRestoreBackup(tblPassword, [this] { OpenSettingsTable(tblPassword); }, this);
 }
 
 void TfrmLogin::showEvent(QShowEvent* event)
@@ -70,6 +72,11 @@ void TfrmLogin::FormActivate()
 void TfrmLogin::btnLoginClick()
 {
     try {
+        // Settings that could not be read never let anyone in.
+        if (!tblPassword.Active()) {
+            ShowError(this, QStringLiteral("The settings could not be read, so the password cannot be checked."));
+            return;
+        }
         if (!tblPassword.IsEmpty() && FromAnsi(tblPasswordPassword.AsString()) != edtPassword->text()) {
             ShowInformation(this, QStringLiteral("Invalid Password."));
             edtPassword->setFocus();

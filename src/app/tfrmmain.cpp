@@ -1,5 +1,7 @@
 #include "app/tfrmmain.h"
 
+#include "app/safekeeping.h"
+
 #include "app/appstyle.h"
 #include "app/settingsstore.h"
 #include "app/tfrmcalendar.h"
@@ -282,8 +284,10 @@ void TfrmMain::FormCreate()
     typingPause_->setSingleShot(true);
     typingPause_->setInterval(kTypingPauseMs);
     connect(typingPause_, &QTimer::timeout, this, &TfrmMain::KeepTypedEntry);
+    // A journal that cannot be read ends the run before anything could be typed into it.
+    if (!OpenOrRestoreBackup(tblJournal, [this] { OpenJournal(tblJournal); }, this))
+        return;
     try {
-        OpenJournal(tblJournal);
         ReplayRecoveryLog();
     } catch (const std::exception& e) {
         ShowError(this, What(e));
@@ -419,15 +423,22 @@ void TfrmMain::FormActivate()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    FormClose();
-    event->accept();
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
 }
 
-void TfrmMain::FormClose()
+bool TfrmMain::FormClose()
 {
     if (closing_)
-        return;
+        return true;
     closing_ = true;
+    // With a person to answer, every file is written while the window is still there, and
+    // one that cannot be written lets them try again or go back. With nobody (a stop
+    // signal) or no window shown (the password gate), the tables are written as the windows
+    // go, and a failure is reported then.
+    const bool attended = isVisible() && !Unattended();
     {
         WaitCursor wait;
         try {
@@ -439,7 +450,7 @@ void TfrmMain::FormClose()
         }
         // Point D. A run left at the password prompt never read the font settings, so it
         // leaves the stored ones alone.
-        if (fontSettingsLoaded_) {
+        if (fontSettingsLoaded_ && !attended) {
             try {
                 SaveFontSettings();
             } catch (const std::exception& e) {
@@ -447,8 +458,46 @@ void TfrmMain::FormClose()
             }
         }
     }
+    if (attended && !WriteFilesBeforeClosing()) {
+        closing_ = false;
+        Editor->setFocus();
+        return false;
+    }
     closed_ = true;
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    return true;
+}
+
+bool TfrmMain::WriteFilesBeforeClosing()
+{
+    struct Write {
+        std::function<void()> run;
+        bool journal;
+    };
+    std::vector<Write> writes{{[this] { tblJournal.Save(); }, true}};
+    if (frmLogin && frmLogin->tblPassword.Active())
+        writes.push_back({[] { frmLogin->tblPassword.Save(); }, false});
+    if (fontSettingsLoaded_)
+        writes.push_back({[this] { SaveFontSettings(); }, false});
+    for (const Write& write : writes) {
+        for (;;) {
+            try {
+                WaitCursor wait;
+                write.run();
+                break;
+            } catch (const std::exception& e) {
+                QString text = What(e);
+                if (write.journal)
+                    if (const QString kept = RecoveryLogKeptNotice(); !kept.isEmpty())
+                        text += QStringLiteral("\n\n") + kept;
+                text += QStringLiteral("\n\nChoose Retry to write it again, or Cancel to go back to the journal.");
+                const QStringList buttons{QStringLiteral("Retry"), QStringLiteral("Cancel")};
+                if (AskAboutError(this, text, buttons) != 0)
+                    return false;
+            }
+        }
+    }
+    return true;
 }
 
 void TfrmMain::SetCurrentDate(double date)

@@ -103,11 +103,12 @@ public:
     // The header font's character set (a font has none of its own here).
     int HeaderCharset() const { return headerCharset_; }
 
-    // Life cycle. FormShow returns false when the password gate ended the run.
+    // Life cycle. FormShow returns false when the password gate ended the run; FormClose
+    // returns false when the user chose to stay after the files could not be written.
     void FormCreate();
     bool FormShow();
     void FormActivate();
-    void FormClose();
+    bool FormClose();
     bool Closed() const { return closed_; }
 
     // Journal and settings.
@@ -216,6 +217,10 @@ private:
     bool closed_ = false;
     QPointer<QWindow> lastOtherWindow_;
     std::unique_ptr<QPrinter> printer_;
+
+    // Writes the journal and the settings while the window is still there; when a file
+    // cannot be written, asks whether to try again. False when the user chose to stay.
+    bool WriteFilesBeforeClosing();
 
     // Recovery: every stored entry, and the entry being written after a pause in typing.
     void ReplayRecoveryLog();

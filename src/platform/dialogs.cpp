@@ -12,6 +12,9 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
+
+#include <cstdio>
 
 namespace quill {
 
@@ -116,13 +119,45 @@ QString RunFileDialog(QWidget* parent, const FileDialogOptions& options, QFileDi
     return dialog.selectedFiles().constFirst();
 }
 
+bool g_unattended = false;
+
+void WriteToStandardError(const QString& title, const QString& text)
+{
+    std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+}
+
 class StandardDialogs final : public Dialogs {
 public:
     void ShowMessage(QWidget* parent, MessageKind kind, const QString& title, const QString& text) override
     {
+        if (g_unattended) {
+            WriteToStandardError(title, text);
+            return;
+        }
         QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Information, title, text,
                         QMessageBox::Ok, parent);
         box.exec();
+    }
+
+    int Ask(QWidget* parent, MessageKind kind, const QString& title, const QString& text,
+            const QStringList& buttons) override
+    {
+        if (g_unattended || buttons.isEmpty()) {
+            WriteToStandardError(title, text);
+            return static_cast<int>(buttons.size()) - 1;
+        }
+        QMessageBox box(kind == MessageKind::Error ? QMessageBox::Critical : QMessageBox::Question, title, text,
+                        QMessageBox::NoButton, parent);
+        QList<QAbstractButton*> pushButtons;
+        for (qsizetype i = 0; i < buttons.size(); ++i) {
+            const bool last = i + 1 == buttons.size();
+            pushButtons << box.addButton(buttons[i], last ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+        }
+        box.setDefaultButton(qobject_cast<QPushButton*>(pushButtons.constFirst()));
+        box.setEscapeButton(pushButtons.constLast());
+        box.exec();
+        const qsizetype pressed = pushButtons.indexOf(box.clickedButton());
+        return static_cast<int>(pressed < 0 ? buttons.size() - 1 : pressed);
     }
 
     bool ChooseFont(QWidget* parent, FontChoice& choice) override
@@ -195,6 +230,16 @@ std::unique_ptr<Dialogs> MakeStandardDialogs()
     return std::make_unique<StandardDialogs>();
 }
 
+void SetUnattended(bool unattended)
+{
+    g_unattended = unattended;
+}
+
+bool Unattended()
+{
+    return g_unattended;
+}
+
 void ShowError(QWidget* parent, const QString& text)
 {
     CurrentDialogs().ShowMessage(parent, MessageKind::Error, QStringLiteral("Error"), text);
@@ -209,6 +254,11 @@ void ShowApplicationError(const QString& text)
 {
     CurrentDialogs().ShowMessage(QApplication::activeWindow(), MessageKind::Error,
                                  QGuiApplication::applicationDisplayName(), text);
+}
+
+int AskAboutError(QWidget* parent, const QString& text, const QStringList& buttons)
+{
+    return CurrentDialogs().Ask(parent, MessageKind::Error, QGuiApplication::applicationDisplayName(), text, buttons);
 }
 
 } // namespace quill

@@ -51,6 +51,10 @@ public:
 
     // A box with a single OK button.
     virtual void ShowMessage(QWidget* parent, MessageKind kind, const QString& title, const QString& text) = 0;
+    // A box with the given buttons, the first the default; returns the index of the one
+    // pressed. The last one answers Escape and the box's close button.
+    virtual int Ask(QWidget* parent, MessageKind kind, const QString& title, const QString& text,
+                    const QStringList& buttons) = 0;
     // Returns false when the user cancels; `choice` is the starting point and the result.
     virtual bool ChooseFont(QWidget* parent, FontChoice& choice) = 0;
     virtual bool ChooseColor(QWidget* parent, quint32& color) = 0;
@@ -68,10 +72,18 @@ void InstallDialogs(std::unique_ptr<Dialogs> dialogs);
 // The real dialogs, on Qt's standard dialogs.
 std::unique_ptr<Dialogs> MakeStandardDialogs();
 
+// While the program ends without a person to answer (a stop signal, the end of the desktop
+// session), the real dialogs write their messages to standard error instead of waiting on
+// a box, and questions take their last answer.
+void SetUnattended(bool unattended);
+bool Unattended();
+
 // Shorthands for the two boxes the program shows: "Error" and "Information".
 void ShowError(QWidget* parent, const QString& text);
 void ShowInformation(QWidget* parent, const QString& text);
 // The application's general error report: a box titled with the application's title.
 void ShowApplicationError(const QString& text);
+// An error the user decides about: a box titled like the general report, with `buttons`.
+int AskAboutError(QWidget* parent, const QString& text, const QStringList& buttons);
 
 } // namespace quill

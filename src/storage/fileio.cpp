@@ -215,6 +215,12 @@ bool FileExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+bool NothingAt(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
 std::uint64_t FileSize(const std::string& path)
 {
     struct stat st;
@@ -245,6 +251,11 @@ Bytes ReadWholeFile(const std::string& path)
     }
     const char* data = buffer->data();
     return Bytes(std::move(buffer), data, got);
+}
+
+std::string ReplacementTarget(const std::string& path)
+{
+    return ReplacedFile(path);
 }
 
 void ReplaceFile(const std::string& linkOrFile, const std::vector<std::string_view>& pieces, const ReplaceSteps& steps)

@@ -13,6 +13,9 @@
 namespace quill {
 
 bool FileExists(const std::string& path);
+// Whether nothing at all is at `path`: no file, folder or link (a link to nothing is
+// something: a journal in a synced folder that is not there today).
+bool NothingAt(const std::string& path);
 // The size of a file in bytes; 0 when it cannot be looked at.
 std::uint64_t FileSize(const std::string& path);
 
@@ -37,6 +40,10 @@ struct ReplaceSteps {
 // and, after a blank line, the reason: the system's, a failed check's or the disk's room.
 void ReplaceFile(const std::string& path, const std::vector<std::string_view>& pieces,
                  const ReplaceSteps& steps = {});
+
+// The file a replacement of `path` writes: `path`, or the file it names when it is a
+// symbolic link.
+std::string ReplacementTarget(const std::string& path);
 
 // Whether a file can be created in `folder` now: creates and removes one. Returns "" or the
 // system's reason.

@@ -759,6 +759,15 @@ void MemTable::Close()
         writeFile();
 }
 
+void MemTable::Save()
+{
+    requireActive();
+    if (fileName_.empty() || changed_ == 0)
+        return;
+    writeFile();
+    changed_ = 0;
+}
+
 namespace {
 
 // Reads a table file just written and says how it differs from the rows it was written

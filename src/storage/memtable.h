@@ -120,6 +120,10 @@ public:
     // does. For tools that read a large table once; the table must be closed and stays so.
     void Scan(const std::function<void()>& visit);
     void Close();
+    // Writes the table's file now if something was stored since it was opened or last
+    // written, and stays open. When the file cannot be written the table keeps its rows and
+    // still counts them as unwritten, so that a later Save or Close tries again.
+    void Save();
     bool Active() const { return state_ != TableState::Inactive; }
     TableState State() const { return state_; }
 

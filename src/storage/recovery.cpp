@@ -267,4 +267,45 @@ std::string DailyBackups::Keep(const std::string& file, const std::string& day) 
     return {};
 }
 
+namespace {
+
+// Gives `file` a second name no file has yet, beside it: a hard link, so that the file keeps
+// its place until the backup replaces it whole. What cannot be linked (a folder) is renamed.
+std::string KeepAside(const std::string& file)
+{
+    for (int n = 1;; ++n) {
+        const std::string aside = file + ".damaged" + (n == 1 ? std::string() : "-" + std::to_string(n));
+        if (::link(file.c_str(), aside.c_str()) == 0)
+            return aside;
+        if (errno == EEXIST)
+            continue;
+        if (errno == EPERM && ::renameat2(AT_FDCWD, file.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0)
+            return aside;
+        if (errno == EEXIST)
+            continue;
+        throw TableError("Cannot keep " + file + " as " + aside + ": " + std::strerror(errno));
+    }
+}
+
+} // namespace
+
+std::string RestoreBackup(const std::string& backup, const std::string& file)
+{
+    const Bytes contents = ReadWholeFile(backup);
+    // A journal that is a link to a synced folder: its target is the damaged file.
+    const std::string damaged = ReplacementTarget(file);
+    const std::string aside = KeepAside(damaged);
+    try {
+        ReplaceFile(file, {contents.view()});
+    } catch (...) {
+        struct stat kept = {};
+        if (::lstat(damaged.c_str(), &kept) == 0)
+            ::unlink(aside.c_str()); // the file is still there under its own name
+        else
+            ::rename(aside.c_str(), damaged.c_str());
+        throw;
+    }
+    return aside;
+}
+
 } // namespace quill

@@ -96,4 +96,10 @@ private:
     int kept_;
 };
 
+// Puts the backup at `backup` in the place of `file`, which cannot be read. `file` stays as
+// it is under the returned name beside it ("Journal.cds.damaged", "Journal.cds.damaged-2",
+// ...), and the backup is copied, so that it stays as it is too. Fails with the reason,
+// leaving `file` where it was.
+std::string RestoreBackup(const std::string& backup, const std::string& file);
+
 } // namespace quill

@@ -112,6 +112,8 @@ public:
         program_.reset();
         dialogs_.reset();
         testing::SetDataDirectory({});
+        SetUnattended(false); // a run ended by a stop signal leaves it set
+
     }
 
     QString path(const QString& name) const { return QDir(folder_).filePath(name); }

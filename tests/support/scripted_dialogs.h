@@ -20,11 +20,13 @@ public:
         MessageKind kind;
         QString title;
         QString text;
+        QStringList buttons = {}; // a question's buttons
     };
 
     std::vector<Box> boxes;
     QStringList unexpected;
 
+    std::deque<QString> questionAnswers;                     // the button pressed; none: the last
     std::deque<std::optional<FontChoice>> fontAnswers;       // nullopt: the user cancels
     std::deque<std::optional<quint32>> colorAnswers;
     std::deque<QString> openAnswers;                         // empty: the user cancels
@@ -50,6 +52,23 @@ public:
         boxes.push_back({kind, title, text});
         if (onMessage)
             onMessage(boxes.back());
+    }
+
+    int Ask(QWidget*, MessageKind kind, const QString& title, const QString& text,
+            const QStringList& buttons) override
+    {
+        boxes.push_back({kind, title, text, buttons});
+        if (onMessage)
+            onMessage(boxes.back());
+        if (questionAnswers.empty()) {
+            unexpected << "question: " + text;
+            return static_cast<int>(buttons.size()) - 1;
+        }
+        const QString answer = take(questionAnswers);
+        const int index = static_cast<int>(buttons.indexOf(answer));
+        if (index < 0)
+            unexpected << "no button " + answer + " in: " + text;
+        return index < 0 ? static_cast<int>(buttons.size()) - 1 : index;
     }
 
     bool ChooseFont(QWidget*, FontChoice& choice) override

@@ -13,7 +13,5 @@ int main(int argc, char** argv)
         if (quill::frmMain && !quill::frmMain->Closed())
             quill::frmMain->close();
     });
-    const int result = program.Run();
-    program.DestroyWindows();
-    return result;
+    return program.Finish(program.Run());
 }
