@@ -6,8 +6,11 @@
 #include "platform/dialogs.h"
 #include "platform/richedit/find_dialog.h"
 #include "platform/richedit/richedit.h"
+#include "storage/errors.h"
 #include "storage/fileio.h"
 
+#include <algorithm>
+#include <cmath>
 #include <set>
 
 namespace quill {
@@ -87,6 +90,23 @@ void SaveEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, d
 {
     const bool found = table.FindKey(date);
     StoreEntry(table, fields, editor, date, !found, parent);
+}
+
+std::vector<double> ReadableEntryDates(MemTable& table, const JournalFields& fields)
+{
+    std::vector<double> dates;
+    dates.reserve(table.RecordCount());
+    for (table.First(); !table.Eof(); table.Next()) {
+        try {
+            const double date = fields.JournalDate.AsDateTime();
+            if (std::isfinite(date))
+                dates.push_back(date);
+        } catch (const TableError&) {
+            // no day: passed over
+        }
+    }
+    std::sort(dates.begin(), dates.end());
+    return dates;
 }
 
 RecoveryLog JournalRecoveryLog()

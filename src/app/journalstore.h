@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "storage/recovery.h"
 
 #include "storage/memtable.h"
@@ -35,6 +37,11 @@ void SaveEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, d
 
 // The recovery log beside the journal in the data folder.
 RecoveryLog JournalRecoveryLog();
+
+// The dates of the journal's rows, in date order, leaving out those that are no day (a
+// damaged row, or one another program wrote so): the day moves walk these. The rows
+// themselves stay as they are.
+std::vector<double> ReadableEntryDates(MemTable& table, const JournalFields& fields);
 
 // Stores every intact record of the log as its day's entry, in log order (a later record of
 // a day wins), and returns how many days they were. The table writes them at its next close.

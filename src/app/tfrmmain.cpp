@@ -31,6 +31,9 @@
 #include <QScreen>
 #include <QWindow>
 
+#include <algorithm>
+#include <cmath>
+
 namespace quill {
 
 TfrmMain* frmMain = nullptr;
@@ -594,26 +597,31 @@ void TfrmMain::NavigateFrame(Move move)
         ShowApplicationError(failure);
 }
 
+// The walks go day by day from the current day, as a whole-day lookup finds the rows: a
+// row stored with a time of day is never found, and one whose date is no day is passed over.
+namespace {
+
+bool WholeDaysApart(double a, double b)
+{
+    const double days = a - b;
+    return days == std::floor(days);
+}
+
+} // namespace
+
 double TfrmMain::FindPreviousEntryDate()
 {
     try {
         const double D = CurrentDate();
-        tblJournal.First();
-        if (tblJournal.IsEmpty())
+        const std::vector<double> dates = ReadableEntryDates(tblJournal, journalFields);
+        if (dates.empty() || dates.front() > D)
             return D;
-        const double first = tblJournalJournalDate.AsDateTime();
-        if (first > D)
-            return D;
-        tblJournal.Last();
-        const double last = tblJournalJournalDate.AsDateTime();
-        if (last < D)
-            return last;
-        // Day by day back to the latest entry. A row stored with a time of day is never
-        // found by a whole-day lookup, so the walk also stops at the first row's day.
-        while (CurrentDate() >= first) {
-            if (tblJournal.FindKey(CurrentDate()))
-                return CurrentDate();
-            SetCurrentDate(CurrentDate() - 1);
+        if (dates.back() < D)
+            return dates.back();
+        for (auto it = std::upper_bound(dates.begin(), dates.end(), D); it != dates.begin();) {
+            --it;
+            if (WholeDaysApart(D, *it))
+                return *it;
         }
         return D;
     } catch (const std::exception& e) {
@@ -626,21 +634,14 @@ double TfrmMain::FindNextEntryDate()
 {
     try {
         const double D = CurrentDate();
-        if (tblJournal.IsEmpty())
+        const std::vector<double> dates = ReadableEntryDates(tblJournal, journalFields);
+        if (dates.empty())
             return D;
-        tblJournal.First();
-        const double first = tblJournalJournalDate.AsDateTime();
-        if (first > D)
-            return first;
-        tblJournal.Last();
-        const double last = tblJournalJournalDate.AsDateTime();
-        if (last < D)
-            return D;
-        while (CurrentDate() <= last) {
-            if (tblJournal.FindKey(CurrentDate()))
-                return CurrentDate();
-            SetCurrentDate(CurrentDate() + 1);
-        }
+        if (dates.front() > D)
+            return dates.front();
+        for (auto it = std::lower_bound(dates.begin(), dates.end(), D); it != dates.end(); ++it)
+            if (WholeDaysApart(*it, D))
+                return *it;
         return D;
     } catch (const std::exception& e) {
         ShowError(this, What(e));

@@ -1,6 +1,27 @@
 #include "search/journal_walk.h"
 
+#include "storage/errors.h"
+
+#include <cmath>
+#include <limits>
+
 namespace quill {
+
+namespace {
+
+// The date of the table's row, or none when it is no day (a damaged row).
+std::optional<double> ReadableDate(const Field& date)
+{
+    try {
+        const double value = date.AsDateTime();
+        if (std::isfinite(value))
+            return value;
+    } catch (const TableError&) {
+    }
+    return std::nullopt;
+}
+
+} // namespace
 
 JournalWalk::JournalWalk(const JournalAccess& journal) : journal_(journal) {}
 
@@ -8,14 +29,21 @@ void JournalWalk::Start()
 {
     journal_.table->First();
     sameDateBefore_ = 0;
-    atEnd_ = journal_.table->Eof();
-    if (!atEnd_)
-        ReadRow();
+    ReadRow();
 }
 
 void JournalWalk::ReadRow()
 {
-    date_ = journal_.journalDate->AsDateTime();
+    // A row whose date is no day is passed over; the walk ends when no readable row is left.
+    MemTable& table = *journal_.table;
+    for (; !table.Eof(); table.Next()) {
+        if (const auto date = ReadableDate(*journal_.journalDate)) {
+            date_ = *date;
+            atEnd_ = false;
+            return;
+        }
+    }
+    atEnd_ = true;
 }
 
 void JournalWalk::Resume()
@@ -27,7 +55,8 @@ void JournalWalk::Resume()
     // row is there. A stored value that is no whole millisecond is not found by a lookup of
     // its date as read; a walk from the start finds it.
     if (!table.FindKey(date_))
-        for (table.First(); !table.Eof() && journal_.journalDate->AsDateTime() < date_;)
+        for (table.First();
+             !table.Eof() && ReadableDate(*journal_.journalDate).value_or(-std::numeric_limits<double>::infinity()) < date_;)
             table.Next();
     for (std::size_t i = 0; i < sameDateBefore_ && !table.Eof(); ++i)
         table.Next();
@@ -49,7 +78,8 @@ void JournalWalk::Advance()
     }
     const double previous = date_;
     ReadRow();
-    sameDateBefore_ = date_ == previous ? sameDateBefore_ + 1 : 0;
+    if (!atEnd_)
+        sameDateBefore_ = date_ == previous ? sameDateBefore_ + 1 : 0;
 }
 
 } // namespace quill

@@ -3,6 +3,7 @@
 #include "storage/memtable.h"
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace quill {
@@ -21,7 +22,7 @@ class JournalWalk {
 public:
     explicit JournalWalk(const JournalAccess& journal);
 
-    // Goes to the first row.
+    // Goes to the first row. Rows whose date is no day (damaged ones) are passed over.
     void Start();
     // Puts the table's cursor back on the walk's row; call before reading after others may
     // have moved it.

@@ -5,6 +5,7 @@
 #include "storage/fileio.h"
 
 #include <algorithm>
+#include <cmath>
 #include <bit>
 #include <charconv>
 #include <cstdio>
@@ -221,6 +222,10 @@ int CompareValues(const Column& c, const Value& a, const Value& b)
     if (IsNumericKey(c)) {
         const long double x = NumericKey(c, a.bytes);
         const long double y = NumericKey(c, b.bytes);
+        // A stored NaN (a damaged row) sorts after every number, so that the order stays
+        // one and a lookup of a day can never land on it.
+        if (std::isnan(x) || std::isnan(y))
+            return (std::isnan(x) ? 1 : 0) - (std::isnan(y) ? 1 : 0);
         return x < y ? -1 : (y < x ? 1 : 0);
     }
     const int order = a.bytes.view().compare(b.bytes.view());

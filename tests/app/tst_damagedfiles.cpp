@@ -4,6 +4,16 @@
 #include "app_fixture.h"
 
 #include "app/safekeeping.h"
+#include "search/search_fixture.h"
+#include "search/tfrmdbsearch.h"
+#include "storage/datetime.h"
+
+#include <QListWidget>
+#include <QSignalSpy>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 #include <QtTest>
 
@@ -264,6 +274,69 @@ private Q_SLOTS:
         const auto texts = JournalTexts(folder.filePath("Journal.cds"));
         QCOMPARE(texts.value(ToQDate(Today())), QString("backed up"));
         QCOMPARE(texts.value(ToQDate(Today()).addDays(1)), QString("never closed"));
+    }
+
+    // Rows whose date is no day (a zero timestamp, NaN, one far out of range) are passed
+    // over by the day moves and the search, and stay in the journal as they are.
+    void rowsWhoseDateIsNoDayAreKept()
+    {
+        ProgramRun run;
+        const QString journal = run.path("Journal.cds");
+        WriteJournal(journal, {{QDate(2024, 3, 1), "walk one"},
+                               {QDate(2024, 3, 2), "bad zero"},
+                               {QDate(2024, 3, 3), "bad nan"},
+                               {QDate(2024, 3, 4), "bad huge"},
+                               {QDate(2024, 3, 5), "walk five"}});
+        QByteArray bytes = ReadBytes(journal);
+        const double bad[] = {0.0, std::numeric_limits<double>::quiet_NaN(), 1e300};
+        QByteArrayList stored;
+        for (int i = 0; i < 3; ++i) {
+            const double ms = DateTimeToStoredMs(FromQDate(QDate(2024, 3, 2 + i)));
+            const QByteArray good(reinterpret_cast<const char*>(&ms), sizeof ms);
+            QCOMPARE(bytes.count(good), 1);
+            stored << QByteArray(reinterpret_cast<const char*>(&bad[i]), sizeof bad[i]);
+            bytes.replace(good, stored.back());
+        }
+        WriteBytes(journal, bytes);
+
+        run.start();
+        frmSettings->chkSkip->SetChecked(true);
+        frmMain->ShowDate(FromQDate(QDate(2024, 3, 1)));
+        QTest::mouseClick(frmMain->btnNext, Qt::LeftButton);
+        QCOMPARE(ToQDate(frmMain->CurrentDate()), QDate(2024, 3, 5));
+        QCOMPARE(frmMain->Editor->Text(), QString("walk five"));
+        QTest::mouseClick(frmMain->btnPrevious, Qt::LeftButton);
+        QCOMPARE(ToQDate(frmMain->CurrentDate()), QDate(2024, 3, 1));
+
+        QTest::mouseClick(frmMain->btnDBSearch, Qt::LeftButton);
+        frmDBSearch->DateEdit1->SetDate(QDate(1900, 1, 1));
+        frmDBSearch->DateEdit2->SetDate(QDate(2100, 1, 1));
+        QTest::keyClicks(frmDBSearch->edtText, "a");
+        QSignalSpy ended(frmDBSearch, &TfrmDBSearch::RunEnded);
+        QTest::mouseClick(frmDBSearch->btnSearch, Qt::LeftButton);
+        QVERIFY(ended.count() == 1 || ended.wait(10000));
+        QStringList rows;
+        for (int i = 0; i < frmDBSearch->ListBox1->count(); ++i)
+            rows << frmDBSearch->ListBox1->item(i)->text();
+        QCOMPARE(rows, (QStringList{FormatLongDay(FromQDate(QDate(2024, 3, 1))), FormatLongDay(FromQDate(QDate(2024, 3, 5)))}));
+        frmDBSearch->close();
+
+        run.type("a ");
+        QTest::mouseClick(frmMain->btnNext, Qt::LeftButton);
+        QCOMPARE(run.dialogs().texts(), QStringList());
+        run.finish();
+        const QByteArray after = ReadBytes(journal);
+        for (const QByteArray& value : stored)
+            QCOMPARE(after.count(value), bytes.count(value));
+        MemTable table("tblJournal");
+        const JournalFields f = DeclareJournalFields(table);
+        table.SetFileName(journal.toStdString());
+        table.Open();
+        QCOMPARE(table.StoredRowCount(), std::size_t(5));
+        QVERIFY(table.FindKey(FromQDate(QDate(2024, 3, 1))));
+        RichEdit reader;
+        reader.StreamIn(f.JournalEntry.BlobView(), sfRichText);
+        QCOMPARE(reader.Text(), QString("a walk one"));
     }
 
     // However the settings table came to be closed, the gate does not open on it.
