@@ -319,7 +319,13 @@ void TfrmMain::ReplayRecoveryLog()
 void TfrmMain::AppendToRecoveryLog(double date, std::string_view body)
 {
     try {
-        JournalRecoveryLog().Append(date, body);
+        const RecoveryLog log = JournalRecoveryLog();
+        log.Append(date, body);
+        // Each pause in typing a large entry adds it whole: the log keeps only the last
+        // record of each day once it has grown past a bound and twice its last compaction.
+        const std::uint64_t size = log.Size();
+        if (size > kRecoveryLogCompactionBytes && size > 2 * recoveryLogCompacted_)
+            recoveryLogCompacted_ = log.Compact();
     } catch (const std::exception& e) {
         // Said once a run: the entries are still stored at the close.
         if (!recoveryFailureShown_) {

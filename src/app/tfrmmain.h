@@ -232,6 +232,8 @@ private:
     int recoveredEntries_ = 0;
     QString recoveryNotice_;
     bool recoveryFailureShown_ = false;
+    static constexpr std::uint64_t kRecoveryLogCompactionBytes = 64ull << 20;
+    std::uint64_t recoveryLogCompacted_ = 0; // the log's size after its last compaction
 };
 
 extern TfrmMain* frmMain;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <set>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -172,6 +173,30 @@ RecoveryLog::Contents RecoveryLog::Read() const
     // A log whose very first bytes are no record was never one; a torn first record was.
     contents.unreadable = in.size() >= kMagic.size() && in.substr(0, kMagic.size()) != kMagic;
     return contents;
+}
+
+std::uint64_t RecoveryLog::Size() const
+{
+    return FileSize(path_);
+}
+
+std::uint64_t RecoveryLog::Compact() const
+{
+    const Contents contents = Read();
+    if (contents.unreadable)
+        return Size();
+    // The last record of each day, kept where its last appending put it.
+    std::vector<const Record*> kept;
+    std::set<double> days;
+    for (auto it = contents.records.rbegin(); it != contents.records.rend(); ++it)
+        if (days.insert(it->date).second)
+            kept.push_back(&*it);
+    std::vector<std::string> records;
+    for (auto it = kept.rbegin(); it != kept.rend(); ++it)
+        records.push_back(EncodeRecord((*it)->date, (*it)->body));
+    std::vector<std::string_view> pieces(records.begin(), records.end());
+    ReplaceFile(path_, pieces);
+    return Size();
 }
 
 void RecoveryLog::Remove() const

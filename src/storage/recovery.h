@@ -40,8 +40,14 @@ public:
     static std::string EncodeRecord(double date, std::string_view body);
 
     bool Exists() const;
+    // The log's size in bytes; 0 when there is none.
+    std::uint64_t Size() const;
     // Reads what the log holds; a last record cut short by a crash is left out.
     Contents Read() const;
+    // Rewrites the log with only the last record of each day, in the order of their last
+    // appending: what a replay gives stays the same. The log is replaced whole, so a crash
+    // leaves the old one or the new one. Returns the new size.
+    std::uint64_t Compact() const;
     void Remove() const;
     // Moves an unreadable log aside under a name with the day, and returns that name.
     std::string SetAside(const std::string& day) const;

@@ -330,6 +330,29 @@ private Q_SLOTS:
                  QString("tomorrow's words"));
     }
 
+    // A log grown large by the same days written again keeps only their last records.
+    void aLargeLogIsCompacted()
+    {
+        QTemporaryDir folder;
+        const RecoveryLog log(folder.filePath("Journal.cds.recovery").toStdString());
+        const double day = EncodeEntryDate({2026, 1, 1});
+        log.Append(day, "{\\rtf1 " + std::string(34 << 20, 'a') + "}");
+        log.Append(day, "{\\rtf1 " + std::string(34 << 20, 'b') + "}");
+        ProgramRun run(folder.path());
+        run.start();
+        run.dialogs().boxes.clear();
+        run.type("today");
+        QTest::mouseClick(frmMain->btnNext, Qt::LeftButton);
+        const RecoveryLog::Contents contents = log.Read();
+        QCOMPARE(contents.records.size(), std::size_t(2));
+        QCOMPARE(contents.records[0].date, day);
+        QCOMPARE(contents.records[0].body.substr(0, 9), std::string("{\\rtf1 bb"));
+        QCOMPARE(contents.records[1].date, Today());
+        QVERIFY(log.Size() < (36u << 20));
+        QCOMPARE(run.dialogs().texts(), QStringList());
+        run.finish();
+    }
+
     // The first close of a day that replaces the journal keeps the one it replaces.
     void closesKeepADailyBackup()
     {

@@ -72,6 +72,28 @@ private Q_SLOTS:
         QVERIFY(!log.Exists());
     }
 
+    // Compaction keeps the last record of each day, in the order of their last appending.
+    void compactionKeepsTheLastRecordOfEachDay()
+    {
+        QTemporaryDir dir;
+        const RecoveryLog log(dir.filePath("Journal.cds.recovery").toStdString());
+        log.Append(1.0, "one, first");
+        log.Append(2.0, std::string(100000, 'x'));
+        log.Append(1.0, "one, last");
+        log.Append(3.0, "three");
+        log.Append(2.0, "two, last");
+        const std::uint64_t size = log.Compact();
+        QCOMPARE(size, log.Size());
+        const std::vector<RecoveryLog::Record> expected{{1.0, "one, last"}, {3.0, "three"}, {2.0, "two, last"}};
+        QVERIFY(log.Read().records == expected);
+        std::string bytes;
+        for (const RecoveryLog::Record& r : expected)
+            bytes += RecoveryLog::EncodeRecord(r.date, r.body);
+        QFile file(dir.filePath("Journal.cds.recovery"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray::fromStdString(bytes));
+    }
+
     void damage_data()
     {
         QTest::addColumn<int>("cut");       // bytes cut from the end (-1: none)
