@@ -3,11 +3,14 @@
 // Automatic address detection: text that has the form of an address is shown and reported
 // as a link while it is displayed, and never stored as formatting.
 
+#include <QObject>
 #include <QStringView>
-#include <QSyntaxHighlighter>
 #include <QTextCharFormat>
 
 #include <vector>
+
+class QTextBlock;
+class QTextDocument;
 
 namespace quill::richtext {
 
@@ -22,8 +25,13 @@ struct LinkRange {
 // space, without trailing punctuation.
 std::vector<LinkRange> DetectLinks(QStringView text);
 
-// Shows detected addresses and link text (HYPERLINK fields, the link attribute) as links.
-class LinkHighlighter : public QSyntaxHighlighter {
+// Shows detected addresses and link text (HYPERLINK fields, the link attribute) as links:
+// additional formats of the paragraphs' layouts, which are drawn and never stored. Every
+// change of the document refreshes the paragraphs it touches. A whole new document is
+// refreshed in one pass over its paragraphs that makes a layout only for paragraphs with
+// links, so that the load stays cheap and Qt's layout still sees one change to lay out in
+// steps.
+class LinkHighlighter : public QObject {
     Q_OBJECT
 
 public:
@@ -31,10 +39,11 @@ public:
     void SetDetection(bool on);
     bool Detection() const { return detection_; }
 
-protected:
-    void highlightBlock(const QString& text) override;
-
 private:
+    void Refresh(int from, int removed, int added);
+    void RefreshBlock(const QTextBlock& block, bool fresh);
+
+    QTextDocument* document_;
     QTextCharFormat linkFormat_;
     bool detection_ = true;
 };

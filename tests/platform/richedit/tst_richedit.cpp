@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <QTextList>
 #include <QtTest>
 
@@ -69,6 +70,15 @@ std::string Rtf(const char* body)
     return std::string("{\\rtf1{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\\f0\\fs22 ") + body + "}";
 }
 
+// The texts the control shows as links in the paragraph.
+QStringList ShownLinks(const QTextBlock& block)
+{
+    QStringList links;
+    for (const QTextLayout::FormatRange& range : block.layout()->formats())
+        links << block.text().mid(range.start, range.length);
+    return links;
+}
+
 } // namespace
 
 class RichEditTest : public QObject {
@@ -112,6 +122,7 @@ private Q_SLOTS:
     void selectionBarSelectsALine();
     void tabTypesATabInLists();
     void clearEmptiesEverything();
+    void linksFollowEdits();
 };
 
 void RichEditTest::settingsOfANewControl()
@@ -758,6 +769,11 @@ void RichEditTest::detectedAddresses_data()
                                 << QStringList{QStringLiteral("file:C:\\My%Files\\a.txt")};
     QTest::newRow("inside a word") << QStringLiteral("xhttp://no wwwx.no www. http:") << QStringList{};
     QTest::newRow("percent signs") << QStringLiteral("http://x/a%20b") << QStringList{QStringLiteral("http://x/a%20b")};
+    QTest::newRow("www in any case") << QStringLiteral("WWW.X.ORG and Www.y.com")
+                                     << QStringList{QStringLiteral("WWW.X.ORG"), QStringLiteral("Www.y.com")};
+    QTest::newRow("www after other dots") << QStringLiteral("a.b... ww.c w.d then www.z.org.")
+                                          << QStringList{QStringLiteral("www.z.org")};
+    QTest::newRow("no colon, no www") << QStringLiteral("just words. And more words.") << QStringList{};
 }
 
 void RichEditTest::detectedAddresses()
@@ -910,6 +926,49 @@ void RichEditTest::clearEmptiesEverything()
     QVERIFY(!edit.CanUndo());
     QCOMPARE(edit.SelAttributes().Style(), FontStyles(0));
     QCOMPARE(edit.SelAttributes().Size(), 11);
+}
+
+void RichEditTest::linksFollowEdits()
+{
+    ShownEditor shown;
+    RichEdit& edit = shown.edit;
+    edit.StreamIn(Rtf("see www.example.org now\\par plain words\\par "
+                      "{\\field{\\*\\fldinst{HYPERLINK \"http://a.b/\"}}{\\fldrslt{named}}} and http://c.d"),
+                  sfRichText);
+    const QTextDocument& doc = *edit.document();
+    auto links = [&doc](int paragraph) { return ShownLinks(doc.findBlockByNumber(paragraph)); };
+    QCOMPARE(links(0), QStringList{QStringLiteral("www.example.org")});
+    QCOMPARE(links(1), QStringList{});
+    QCOMPARE(links(2), (QStringList{QStringLiteral("named"), QStringLiteral("http://c.d")}));
+
+    // An address typed into a paragraph is shown at once.
+    edit.SetSelStart(doc.findBlockByNumber(1).position() + 5);
+    QTest::keyClicks(edit.viewport(), QStringLiteral(" ftp://f.g"));
+    QCOMPARE(doc.findBlockByNumber(1).text(), QStringLiteral("plain ftp://f.g words"));
+    QCOMPARE(links(1), QStringList{QStringLiteral("ftp://f.g")});
+
+    // Splitting the paragraph inside the address, and joining it again.
+    edit.SetSelStart(doc.findBlockByNumber(1).position() + 13);
+    QTest::keyClick(edit.viewport(), Qt::Key_Return);
+    QCOMPARE(links(1), QStringList{QStringLiteral("ftp://f")});
+    QCOMPARE(links(2), QStringList{});
+    QTest::keyClick(edit.viewport(), Qt::Key_Backspace);
+    QCOMPARE(links(1), QStringList{QStringLiteral("ftp://f.g")});
+    QCOMPARE(links(2), (QStringList{QStringLiteral("named"), QStringLiteral("http://c.d")}));
+
+    // An address broken by a space, then deleted.
+    Select(edit, PositionOf(edit, QStringLiteral("example")), 0);
+    QTest::keyClick(edit.viewport(), Qt::Key_Space);
+    QCOMPARE(links(0), QStringList{});
+    Select(edit, 0, doc.findBlockByNumber(0).length() - 1);
+    QTest::keyClick(edit.viewport(), Qt::Key_Delete);
+    QCOMPARE(links(0), QStringList{});
+    QCOMPARE(links(1), QStringList{QStringLiteral("ftp://f.g")});
+
+    // Undo brings the address and its look back.
+    edit.Undo();
+    edit.Undo();
+    QCOMPARE(links(0), QStringList{QStringLiteral("www.example.org")});
 }
 
 QTEST_MAIN(RichEditTest)
