@@ -146,11 +146,23 @@ void DocumentBuilder::JoinList(const rtf::ParaFormat& format)
 
 const QTextCharFormat& DocumentBuilder::CharFormatOf(const rtf::CharFormat& source)
 {
-    if (cached_ && cachedSource_ == source)
-        return cachedFormat_;
-    cached_ = true;
-    cachedSource_ = source;
-    QTextCharFormat& format = cachedFormat_;
+    if (madeForFonts_ != tables_.fontRevision) {
+        made_.clear();
+        nextMade_ = 0;
+        madeForFonts_ = tables_.fontRevision;
+    }
+    for (const MadeFormat& made : made_)
+        if (made.source == source)
+            return made.format;
+    std::size_t slot = made_.size();
+    if (slot < kMadeFormats) {
+        made_.emplace_back();
+    } else {
+        slot = nextMade_;
+        nextMade_ = (nextMade_ + 1) % kMadeFormats;
+    }
+    made_[slot].source = source;
+    QTextCharFormat& format = made_[slot].format;
     format = QTextCharFormat();
     if (options_.plain)
         return format;

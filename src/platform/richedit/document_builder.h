@@ -48,9 +48,16 @@ private:
     bool firstParagraph_ = true;
     std::vector<Run> runs_;
 
-    bool cached_ = false;
-    rtf::CharFormat cachedSource_;
-    QTextCharFormat cachedFormat_;
+    // The formats made last, for the fonts as the table has them: text mostly switches
+    // between a few formats, and making one costs more than finding it here.
+    struct MadeFormat {
+        rtf::CharFormat source;
+        QTextCharFormat format;
+    };
+    static constexpr std::size_t kMadeFormats = 8;
+    std::vector<MadeFormat> made_;
+    std::size_t nextMade_ = 0; // the one a new format replaces once all are taken
+    int madeForFonts_ = -1;    // the font table's revision they were made for
 
     QTextList* list_ = nullptr; // the list the previous paragraph belongs to
     rtf::ParaFormat listFormat_;

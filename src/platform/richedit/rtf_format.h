@@ -80,6 +80,7 @@ struct Tables {
     std::unordered_map<int, std::size_t> fontIndex; // font number -> position in fonts
     std::vector<QString> links;                     // targets of HYPERLINK fields
     int codePage = 1252;                            // \ansicpg
+    int fontRevision = 0;                           // counts the fonts written into the table
 
     const Font* FindFont(int number) const
     {

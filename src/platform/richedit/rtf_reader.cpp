@@ -1329,6 +1329,7 @@ void Parser::CommitFont()
         tables_.fonts.push_back(std::move(font_));
     else
         tables_.fonts[slot->second] = std::move(font_);
+    ++tables_.fontRevision;
     font_ = Font{};
 }
 
@@ -1525,40 +1526,54 @@ bool ReadPlainText(std::string_view bytes, PlainEncoding encoding, Sink& sink)
     }
     const CharFormat format;
     const ParaFormat para;
-    QString line;
-    bool content = false;
-    const qsizetype n = text.size();
+    // A line goes to the sink as a piece of the text; only a line with characters that
+    // change (or go) is copied, into `changed`, from its start up to the last such character.
+    const QStringView all(text);
+    QString changed;
+    bool isChanged = false;
+    qsizetype from = 0; // the line's characters from here on are taken as they are
+    auto lineUpTo = [&](qsizetype end) {
+        if (!isChanged)
+            return all.sliced(from, end - from);
+        changed.append(all.sliced(from, end - from));
+        from = end;
+        return QStringView(changed);
+    };
+    const qsizetype n = all.size();
     for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = all[i].unicode();
         if (c == u'\r' || c == u'\n' || c == 0x2029) {
-            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                ++i;
+            const QStringView line = lineUpTo(i);
             if (!line.isEmpty())
                 sink.Text(line, format);
-            line.clear();
             sink.EndParagraph(para, format);
-            content = false;
+            if (c == u'\r' && i + 1 < n && all[i + 1] == u'\n')
+                ++i;
+            changed.resize(0);
+            isChanged = false;
+            from = i + 1;
             continue;
         }
-        if (c == 0x000B) {
-            line += QChar(0x2028);
-        } else if ((c < 0x20 && c != u'\t') || c == 0xFFFC) {
+        const bool control = (c < 0x20 && c != u'\t') || c == 0xFFFC;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && all[i + 1].isLowSurrogate()) {
+            ++i; // a pair stays as it is
             continue;
-        } else if (QChar::isSurrogate(c)) {
-            const bool pair = QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate();
-            if (pair) {
-                line += QChar(c);
-                line += text[++i];
-            } else {
-                line += QChar(0xFFFD);
-            }
-        } else {
-            line += QChar(c);
         }
-        content = true;
+        if (!control && !QChar::isSurrogate(c))
+            continue;
+        // A vertical tab is a soft line break, a lone surrogate becomes U+FFFD, other control
+        // characters and object marks go.
+        changed.append(all.sliced(from, i - from));
+        isChanged = true;
+        if (c == 0x000B)
+            changed.append(QChar(0x2028));
+        else if (!control)
+            changed.append(QChar(0xFFFD));
+        from = i + 1;
     }
-    if (content) {
-        sink.Text(line, format);
+    const QStringView rest = lineUpTo(n);
+    if (!rest.isEmpty()) {
+        sink.Text(rest, format);
         sink.EndParagraph(para, format);
     }
     return true;

@@ -472,6 +472,15 @@ void RtfReaderTest::plainTextReader_data()
     QTest::newRow("utf-16 with mark") << QByteArray("\xff\xfe" "a\0\xac\x20\r\0\n\0b\0", 12) << true
                                       << QStringLiteral("a€\nb");
     QTest::newRow("utf-16 lone surrogate") << QByteArray("\x3d\xd8x\0", 4) << true << QStringLiteral("\uFFFDx");
+    QTest::newRow("utf-16 lone surrogates at the ends") << QByteArray("\x00\xdcx\0\x3d\xd8", 6) << true
+                                                        << QStringLiteral("\uFFFDx\uFFFD");
+    QTest::newRow("utf-16 pair") << QByteArray("a\0\x3d\xd8\x00\xde", 6) << true << QStringLiteral("a\U0001F600");
+    QTest::newRow("utf-16 paragraph separator") << QByteArray("a\0\x29\x20" "b\0", 6) << true << QStringLiteral("a\nb");
+    QTest::newRow("utf-16 object mark goes") << QByteArray("a\0\xfc\xff" "b\0", 6) << true << QStringLiteral("ab");
+    QTest::newRow("vertical tab is a soft break") << QByteArray("a\x0b" "b") << false << QStringLiteral("a\nb");
+    QTest::newRow("control characters go") << QByteArray("\x01" "a\x02" "b\tc\x1f") << false << QStringLiteral("ab\tc");
+    QTest::newRow("a line of control characters") << QByteArray("a\n\x01\x02\nb\n\x03") << false
+                                                   << QStringLiteral("a\n\nb");
 }
 
 void RtfReaderTest::plainTextReader()
