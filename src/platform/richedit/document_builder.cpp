@@ -131,10 +131,16 @@ void DocumentBuilder::JoinList(const rtf::ParaFormat& format)
         list_ = nullptr;
         return;
     }
-    const bool continues = list_ && listFormat_.numbering == format.numbering &&
+    // Qt marks every item of a list changed each time an item joins it, so one long list
+    // takes time with the square of its length. Bullets look the same in whichever list they
+    // are, so a long run of them is made of lists of a bounded length; numbered items stay
+    // in one list, which numbers them.
+    const bool full = format.numbering == rtf::Numbering::Bullet && listItems_ >= kBulletsPerList;
+    const bool continues = list_ && !full && listFormat_.numbering == format.numbering &&
                            listFormat_.numberStyle == format.numberStyle && listFormat_.listKey == format.listKey;
     if (continues) {
         list_->add(cursor_.block());
+        ++listItems_;
         return;
     }
     QTextListFormat listFormat;
@@ -142,6 +148,7 @@ void DocumentBuilder::JoinList(const rtf::ParaFormat& format)
     listFormat.setIndent(0);
     list_ = cursor_.createList(listFormat);
     listFormat_ = format;
+    listItems_ = 1;
 }
 
 const QTextCharFormat& DocumentBuilder::CharFormatOf(const rtf::CharFormat& source)

@@ -61,6 +61,8 @@ private:
 
     QTextList* list_ = nullptr; // the list the previous paragraph belongs to
     rtf::ParaFormat listFormat_;
+    int listItems_ = 0;
+    static constexpr int kBulletsPerList = 16;
 };
 
 // The block format of a paragraph: alignment, indents in twips and the margins derived from them.

@@ -123,6 +123,8 @@ private Q_SLOTS:
     void tabTypesATabInLists();
     void clearEmptiesEverything();
     void linksFollowEdits();
+    void longListsKeepTheirItems_data();
+    void longListsKeepTheirItems();
 };
 
 void RichEditTest::settingsOfANewControl()
@@ -969,6 +971,56 @@ void RichEditTest::linksFollowEdits()
     edit.Undo();
     edit.Undo();
     QCOMPARE(links(0), QStringList{QStringLiteral("www.example.org")});
+}
+
+void RichEditTest::longListsKeepTheirItems_data()
+{
+    QTest::addColumn<bool>("numbered");
+    QTest::newRow("bullets") << false;
+    QTest::newRow("numbered") << true;
+}
+
+// Paragraphs with the same numbering next to each other, a few hundred of them, read as one
+// list and are written back as they were.
+void RichEditTest::longListsKeepTheirItems()
+{
+    QFETCH(bool, numbered);
+    std::string rtf = "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}{\\f2\\fnil\\fcharset2 Symbol;}}\\f0\\fs22 intro\\par ";
+    const int items = 300;
+    for (int k = 1; k <= items; ++k) {
+        rtf += numbered ? "\\pard{\\pntext 1.\\tab}{\\*\\pn\\pnlvlbody\\pnf0\\pnindent0\\pnstart1\\pndec{\\pntxta.}}"
+                        : "\\pard{\\pntext\\f2\\'B7\\tab}{\\*\\pn\\pnlvlblt\\pnf2\\pnindent0{\\pntxtb\\'B7}}";
+        rtf += "\\fi-200\\li200 item " + std::to_string(k) + "\\par\r\n";
+    }
+    rtf += "\\pard after\\par}";
+    RichEdit edit;
+    edit.StreamIn(rtf, sfRichText);
+    const QTextDocument& doc = *edit.document();
+    QCOMPARE(doc.blockCount(), items + 2);
+    for (int k = 1; k <= items; ++k) {
+        const QTextBlock block = doc.findBlockByNumber(k);
+        QVERIFY(block.textList());
+        Select(edit, block.position(), 0);
+        QCOMPARE(edit.Paragraph().Numbering(), numbered ? NumberingStyle::Other : NumberingStyle::Bullet);
+        if (numbered)
+            QCOMPARE(block.textList()->itemText(block), QString::number(k) + u'.');
+    }
+    QVERIFY(!doc.lastBlock().textList());
+
+    // One list as RTF has it: its numbering given once, every item's text as it reads.
+    const std::string written = edit.StreamOut(sfRichText);
+    auto count = [&written](const std::string& what) {
+        int n = 0;
+        for (std::size_t at = written.find(what); at != std::string::npos; at = written.find(what, at + 1))
+            ++n;
+        return n;
+    };
+    QCOMPARE(count("{\\*\\pn"), 1);
+    QCOMPARE(count("{\\pntext"), items);
+    if (numbered)
+        QCOMPARE(count("{\\pntext " + std::to_string(items) + ".\\tab}"), 1);
+    edit.StreamIn(written, sfRichText);
+    QCOMPARE(edit.StreamOut(sfRichText), written);
 }
 
 QTEST_MAIN(RichEditTest)
