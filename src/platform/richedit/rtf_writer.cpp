@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace quill::richtext {
@@ -181,7 +182,7 @@ public:
             }
             CloseLink();
             if (block.length() <= 1)
-                WriteFormat(block.charFormat()); // what is typed into the empty paragraph
+                WriteFormat(block.charFormatIndex(), block.charFormat()); // what is typed into the empty paragraph
             body_.Word("par");
             body_.Raw("\r\n");
             previous = props;
@@ -239,10 +240,10 @@ private:
         }
         if (IsPicture(format)) {
             for (qsizetype i = 0; i < fragment.length(); ++i)
-                WritePicture(format);
+                WritePicture(fragment.charFormatIndex(), format);
             return;
         }
-        WriteFormat(format);
+        WriteFormat(fragment.charFormatIndex(), format);
         body_.Text(fragment.text(), Encoder(rtf::CodePageOfCharset(fonts_[static_cast<std::size_t>(state_.font)].charset)));
     }
 
@@ -269,9 +270,14 @@ private:
         inLink_ = false;
     }
 
-    void WriteFormat(const QTextCharFormat& format)
+    // `index` is the format's in the document: a document has few formats and many runs, so
+    // each is turned into what RTF carries once.
+    void WriteFormat(int index, const QTextCharFormat& format)
     {
-        const RunFormat run = RunFormatOf(format);
+        const auto [known, added] = runFormats_.try_emplace(index);
+        if (added)
+            known->second = RunFormatOf(format);
+        const RunFormat run = known->second;
         if (run.font != state_.font)
             body_.Word("f", run.font);
         if (run.halfPoints != state_.halfPoints)
@@ -291,9 +297,9 @@ private:
         state_ = run;
     }
 
-    void WritePicture(const QTextCharFormat& format)
+    void WritePicture(int index, const QTextCharFormat& format)
     {
-        WriteFormat(format);
+        WriteFormat(index, format);
         const EmbeddedPicture picture = PictureOf(format);
         body_.Raw("{");
         body_.Word("pict");
@@ -443,6 +449,7 @@ private:
     std::vector<std::uint32_t> colors_;
     std::map<int, rtf::CodePageEncoder> encoders_;
     rtf::CodePageEncoder asciiOnly_{rtf::CodePageEncoder::kAsciiOnly};
+    std::unordered_map<int, RunFormat> runFormats_;
     RunFormat state_;
     bool inLink_ = false;
     QString linkHref_;
