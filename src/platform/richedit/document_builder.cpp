@@ -65,12 +65,17 @@ private:
 template <typename Read>
 bool Load(QTextDocument& document, BuildOptions options, Read read)
 {
-    // Reading happens on a cursor of the emptied document inside one edit block, so the
-    // layout and the listeners see one change.
-    document.clear();
-    PictureObjectHandler::Register(&document);
+    // The emptying and the reading share one edit block, so the layout and the listeners see
+    // one change: the whole document inserted at 0, nothing removed. Qt's layout takes that
+    // as a new document and lays it out in steps between events, where a change that also
+    // replaced the empty document's paragraph would be laid out at once. The root frame's
+    // format (the margins) is the document's, not the content's, and stays.
+    const QTextFrameFormat root = document.rootFrame()->frameFormat();
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
+    document.clear();
+    document.rootFrame()->setFrameFormat(root);
+    PictureObjectHandler::Register(&document);
     rtf::Tables tables;
     DocumentBuilder builder(cursor, tables, options);
     const bool ok = read(builder, tables);

@@ -9,6 +9,7 @@
 #include "text_format.h"
 
 #include "platform/pictures/picture.h"
+#include "platform/waitcursor.h"
 
 #include "storage/rounding.h"
 #include "storage/stream.h"
@@ -42,6 +43,9 @@ using namespace richtext;
 namespace {
 
 constexpr int kDocumentMargin = 4;
+// Entries up to this many characters (a few dozen pages) are laid out whole when they are
+// loaded, in a few milliseconds; longer ones are laid out in steps between events.
+constexpr int kLayOutAtOnce = 100000;
 constexpr const char* kRtfMimeTypes[] = {"text/rtf", "application/rtf", "text/richtext"};
 constexpr std::pair<const char*, PictureFormat> kMetafileMimeTypes[] = {
     {"image/x-emf", PictureFormat::Emf}, {"image/emf", PictureFormat::Emf},
@@ -124,9 +128,31 @@ RichEdit::RichEdit(QWidget* parent) : QTextEdit(parent)
     });
     connect(this, &QTextEdit::cursorPositionChanged, this, &RichEdit::SelectionMaybeChanged);
     connect(this, &QTextEdit::selectionChanged, this, &RichEdit::SelectionMaybeChanged);
+    // The layout reports its size after each step and once more when it is done.
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            &RichEdit::WatchLayout);
 }
 
 RichEdit::~RichEdit() = default;
+
+bool RichEdit::LaidOut() const
+{
+    // The layout goes through the document in order: the last paragraph is the last to get
+    // its lines.
+    const QTextLayout* last = document()->lastBlock().layout();
+    return last && last->lineCount() > 0;
+}
+
+// The wait cursor shows while a long entry is read and laid out, as long as the control is
+// shown: the layout's steps end it. While the entry is read, the layout reports only the
+// emptied document.
+void RichEdit::WatchLayout()
+{
+    if (loading_)
+        return;
+    if (LaidOut() || !isVisible())
+        layoutWait_.reset();
+}
 
 // What every fresh content needs: the picture handler and the selection bar.
 void RichEdit::PrepareDocument()
@@ -270,6 +296,7 @@ void RichEdit::Clear()
         PrepareDocument();
         document()->setUndoRedoEnabled(true);
     }
+    layoutWait_.reset();
     document()->setModified(false);
     Q_EMIT OnChange();
 }
@@ -300,20 +327,41 @@ bool RichEdit::TryLoad(std::string_view bytes, TStreamFormat format, rtf::PlainE
 {
     QTextDocument* doc = document();
     const BuildOptions options{false, advancedTypography_};
+    if (bytes.size() > static_cast<std::size_t>(kLayOutAtOnce) && isVisible() && !layoutWait_)
+        layoutWait_ = std::make_unique<WaitCursor>();
     bool loaded = false;
     {
         // The listeners hear of the new content once, when it is complete.
         const QScopedValueRollback<bool> quiet(loading_, true);
         doc->setUndoRedoEnabled(false);
+        // The caret, which the insertions carried to the end, goes back to the start inside
+        // the load's edit block, before the layout hears of the new content: moving it
+        // afterwards would have the layout lay out everything up to the end at once.
+        QTextCursor whole(doc);
+        whole.beginEditBlock();
         loaded = format == sfRichText ? LoadRtf(*doc, bytes, options) : LoadPlainText(*doc, bytes, encoding, options);
-        if (loaded)
+        if (loaded) {
             PrepareDocument();
+            moveCursor(QTextCursor::Start);
+        }
+        whole.endEditBlock();
         doc->setUndoRedoEnabled(true);
     }
-    if (!loaded)
+    if (!loaded) {
+        WatchLayout();
         return false;
+    }
     doc->setModified(false);
-    moveCursor(QTextCursor::Start);
+    // Qt's layout took the new content as a whole new document: it has laid out the first
+    // screen and goes on in steps between events. A short entry is finished now, so that it
+    // is shown, scroll bar and all, as it always was; a long one is finished by those steps.
+    if (doc->characterCount() <= kLayOutAtOnce) {
+        // The layout would report the finished size only at the next turn of the event loop;
+        // the scroll bar takes it now.
+        QAbstractTextDocumentLayout* layout = doc->documentLayout();
+        Q_EMIT layout->documentSizeChanged(layout->documentSize());
+    }
+    WatchLayout();
     ensureCursorVisible();
     Q_EMIT OnChange();
     return true;

@@ -23,6 +23,7 @@ namespace quill {
 class MemoryStream;
 class FindDialog;
 class Picture;
+class WaitCursor;
 
 namespace richtext {
 class LinkHighlighter;
@@ -238,6 +239,8 @@ private:
     bool TryLoad(std::string_view bytes, TStreamFormat format, rtf::PlainEncoding encoding);
     void InsertEmbedded(const richtext::EmbeddedPicture& picture);
     void PrepareDocument();
+    bool LaidOut() const;
+    void WatchLayout();
     void SelectionMaybeChanged();
     int CharacterAt(const QPoint& viewportPosition) const;
     LinkHit LinkAt(const QPoint& viewportPosition) const;
@@ -254,6 +257,7 @@ private:
     richtext::LinkHighlighter* highlighter_ = nullptr; // owned by the document
     QPointer<FindDialog> findDialog_;
     std::unique_ptr<richtext::PageRenderer> renderer_;
+    std::unique_ptr<WaitCursor> layoutWait_; // while a long entry is laid out in steps
     LinkHit pressedLink_;
     bool loading_ = false;
     int lastAnchor_ = -1;

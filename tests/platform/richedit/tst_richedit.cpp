@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QCursor>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -21,6 +22,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTextList>
+#include <QTimer>
 #include <QtTest>
 
 using namespace quill;
@@ -70,6 +72,20 @@ std::string Rtf(const char* body)
     return std::string("{\\rtf1{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\\f0\\fs22 ") + body + "}";
 }
 
+// Every paragraph has been laid out: the layout goes through the document in order, the
+// last paragraph last.
+bool LaidOut(const RichEdit& edit)
+{
+    const QTextLayout* last = edit.document()->lastBlock().layout();
+    return last && last->lineCount() > 0;
+}
+
+bool WaitCursorShown()
+{
+    const QCursor* cursor = QGuiApplication::overrideCursor();
+    return cursor && cursor->shape() == Qt::WaitCursor;
+}
+
 // The texts the control shows as links in the paragraph.
 QStringList ShownLinks(const QTextBlock& block)
 {
@@ -77,6 +93,44 @@ QStringList ShownLinks(const QTextBlock& block)
     for (const QTextLayout::FormatRange& range : block.layout()->formats())
         links << block.text().mid(range.start, range.length);
     return links;
+}
+
+// A text file of at least `bytes` (the lines of which `line` makes), as the control reads a
+// body that is not RTF.
+template <typename Line>
+std::string Lines(std::size_t bytes, Line line)
+{
+    std::string text;
+    text.reserve(bytes + 200);
+    for (int n = 0; text.size() < bytes; ++n)
+        text += line(n);
+    return text;
+}
+
+std::string TextLine(int n)
+{
+    std::string line = "Line " + std::to_string(n) + " of a long text, with words enough to wrap once or twice";
+    if (n % 50 == 0)
+        line += " and an address: www.example.org/" + std::to_string(n);
+    return line + " in a narrow window, caf\xe9.\n";
+}
+
+std::string RtfLine(int n)
+{
+    std::string line = "Line " + std::to_string(n) + " of a long entry, with {\\b bold} words enough to wrap once or twice";
+    if (n % 50 == 0)
+        line += " and an address: www.example.org/" + std::to_string(n);
+    return line + " in a narrow window, caf\\'e9.\\par\r\n";
+}
+
+std::string HugeText(std::size_t bytes)
+{
+    return Lines(bytes, TextLine);
+}
+
+std::string HugeRtf(std::size_t bytes)
+{
+    return "{\\rtf1\\ansi{\\fonttbl{\\f0\\fswiss Arial;}}\\f0\\fs22 " + Lines(bytes, RtfLine) + "}";
 }
 
 } // namespace
@@ -123,6 +177,10 @@ private Q_SLOTS:
     void tabTypesATabInLists();
     void clearEmptiesEverything();
     void linksFollowEdits();
+    void shortEntryIsLaidOutWhenLoaded();
+    void hugeEntryShowsWhileTheEventLoopRuns_data();
+    void hugeEntryShowsWhileTheEventLoopRuns();
+    void waitCursorOnlyWhileALongEntryIsLaidOut();
     void longListsKeepTheirItems_data();
     void longListsKeepTheirItems();
 };
@@ -971,6 +1029,118 @@ void RichEditTest::linksFollowEdits()
     edit.Undo();
     edit.Undo();
     QCOMPARE(links(0), QStringList{QStringLiteral("www.example.org")});
+}
+
+void RichEditTest::shortEntryIsLaidOutWhenLoaded()
+{
+    ShownEditor shown;
+    RichEdit& edit = shown.edit;
+    std::string body;
+    for (int n = 0; n < 300; ++n)
+        body += "Paragraph " + std::to_string(n) + " of an entry of a few pages.\\par ";
+    edit.StreamIn(Rtf(body.c_str()), sfRichText);
+    // Laid out whole, its scroll bar right before anything else runs.
+    QVERIFY(LaidOut(edit));
+    QVERIFY(!WaitCursorShown());
+    const int range = edit.verticalScrollBar()->maximum();
+    QVERIFY(range > edit.viewport()->height());
+    QCoreApplication::processEvents();
+    QCOMPARE(edit.verticalScrollBar()->maximum(), range);
+}
+
+void RichEditTest::hugeEntryShowsWhileTheEventLoopRuns_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    const std::string text = HugeText(20000000);
+    const std::string rtf = HugeRtf(20000000);
+    QTest::newRow("text file") << QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+    QTest::newRow("RTF") << QByteArray(rtf.data(), static_cast<qsizetype>(rtf.size()));
+}
+
+void RichEditTest::hugeEntryShowsWhileTheEventLoopRuns()
+{
+    QFETCH(QByteArray, body);
+    const std::string_view bytes(body.constData(), static_cast<std::size_t>(body.size()));
+    ShownEditor shown;
+    RichEdit& edit = shown.edit;
+    edit.SetModified(true);
+    QSignalSpy changes(&edit, &RichEdit::OnChange);
+
+    // Set before the load, due at the first turn of the event loop after it.
+    bool answered = false;
+    bool laidOutWhenAnswered = true;
+    bool waitCursorWhenAnswered = false;
+    QImage screen;
+    QTimer::singleShot(0, &edit, [&] {
+        answered = true;
+        laidOutWhenAnswered = LaidOut(edit);
+        waitCursorWhenAnswered = WaitCursorShown();
+        screen = edit.viewport()->grab().toImage();
+    });
+    edit.StreamIn(bytes, sfRichText);
+    QVERIFY(!answered);
+    QVERIFY(!LaidOut(edit));
+    QTRY_VERIFY_WITH_TIMEOUT(LaidOut(edit), 600000);
+
+    QVERIFY(answered);
+    QVERIFY(!laidOutWhenAnswered);
+    QVERIFY(waitCursorWhenAnswered);
+    // Meanwhile the control painted its first screen: text in black on white.
+    int dark = 0;
+    for (int y = 0; y < screen.height(); y += 2)
+        for (int x = 0; x < screen.width(); x += 2)
+            dark += qGray(screen.pixel(x, y)) < 96 ? 1 : 0;
+    QVERIFY(dark > 100);
+    QTRY_VERIFY(!WaitCursorShown());
+
+    // All the text is there, the addresses to the end shown as links, and the control is as
+    // after any load.
+    const QString expected = BodyPlainText(bytes);
+    QCOMPARE(edit.TextLength(), static_cast<int>(expected.size()));
+    QVERIFY(edit.Text() == expected);
+    QTextBlock last = edit.document()->lastBlock();
+    while (!last.text().contains(QStringLiteral("www.")))
+        last = last.previous();
+    QVERIFY(last.blockNumber() > edit.document()->blockCount() - 60);
+    QCOMPARE(ShownLinks(last).size(), 1);
+    QCOMPARE(changes.count(), 1);
+    QVERIFY(!edit.Modified());
+    QVERIFY(!edit.CanUndo());
+    QCOMPARE(edit.SelStart(), 0);
+    QCOMPARE(edit.verticalScrollBar()->value(), 0);
+}
+
+void RichEditTest::waitCursorOnlyWhileALongEntryIsLaidOut()
+{
+    const std::string longEntry = HugeText(2000000);
+    {
+        ShownEditor shown;
+        RichEdit& edit = shown.edit;
+        edit.StreamIn(longEntry, sfRichText);
+        QVERIFY(WaitCursorShown());
+        // A short entry in its place is laid out at once.
+        edit.StreamIn(Rtf("short"), sfRichText);
+        QVERIFY(!WaitCursorShown());
+        edit.StreamIn(longEntry, sfRichText);
+        QVERIFY(WaitCursorShown());
+        edit.Clear();
+        QVERIFY(!WaitCursorShown());
+        edit.StreamIn(longEntry, sfRichText);
+        QTRY_VERIFY_WITH_TIMEOUT(LaidOut(edit), 300000);
+        QTRY_VERIFY(!WaitCursorShown());
+        // A load that fails leaves the text, which is laid out.
+        edit.SetStreamMode(smUnicode);
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, edit.StreamIn(std::string(1000001, 'x'), sfPlainText));
+        QVERIFY(!WaitCursorShown());
+        edit.StreamIn(longEntry, sfRichText);
+        QVERIFY(WaitCursorShown());
+    }
+    // The control going away takes the wait cursor with it; a control never shown never
+    // shows it.
+    QVERIFY(!WaitCursorShown());
+    RichEdit hidden;
+    hidden.StreamIn(longEntry, sfRichText);
+    QVERIFY(!WaitCursorShown());
 }
 
 void RichEditTest::longListsKeepTheirItems_data()
