@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 namespace quill {
 
 namespace {
@@ -72,6 +74,9 @@ void BringToFront()
 Program::Program()
 {
     InitProgramResources();
+    // The user's own data folder: every file the program makes is for the user alone.
+    if (PrivateDataDirectory())
+        ::umask(::umask(0) | 077);
     lock_ = std::make_unique<JournalLock>(DataFile("Journal.cds").toStdString());
     if (lock_->HeldByAnother()) {
         RaiseRequests::Ask(DataFile("Journal.cds"));
