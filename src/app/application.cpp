@@ -74,6 +74,8 @@ QuillmereApplication::QuillmereApplication(int& argc, char** argv) : QApplicatio
 {
     setApplicationName(QStringLiteral("Quillmere"));
     setApplicationDisplayName(QStringLiteral("Quillmere"));
+    // The desktop entry installed with the program: docks and Wayland match windows by it.
+    setDesktopFileName(QStringLiteral("org.quillmere.Quillmere"));
 }
 
 QuillmereApplication::~QuillmereApplication()

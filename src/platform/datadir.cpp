@@ -39,13 +39,22 @@ const DataFolderChoice& ChosenFolder()
     return chosen;
 }
 
+// The folders programs are installed in: the data never goes there, even for a user who
+// may write them (root).
+bool IsProgramFolder(const QString& folder)
+{
+    static const QStringList folders{QStringLiteral("/usr/bin"), QStringLiteral("/usr/local/bin"), QStringLiteral("/bin"),
+                                     QStringLiteral(QUILLMERE_INSTALL_BINDIR)};
+    return folders.contains(folder);
+}
+
 } // namespace
 
 DataFolderChoice ChooseDataFolder(const QString& executableDir, const QString& xdgDataHome, const QString& home)
 {
     const QString portable = QDir::cleanPath(executableDir);
     if (QFileInfo::exists(portable + QStringLiteral("/Journal.cds")) ||
-        FolderWritable(portable.toStdString()).empty())
+        (!IsProgramFolder(portable) && FolderWritable(portable.toStdString()).empty()))
         return {portable, false};
     // XDG: a relative XDG_DATA_HOME is to be ignored.
     const QString dataHome = QDir::isAbsolutePath(xdgDataHome) ? xdgDataHome : home + QStringLiteral("/.local/share");

@@ -7,8 +7,8 @@ namespace quill {
 // The folder of the three data files, with a trailing separator. A portable copy keeps them
 // beside its executable, as the program always did: when that folder holds a journal, or
 // can be written. An installed program (its folder read-only and without a journal, as
-// /usr/bin) keeps them in $XDG_DATA_HOME/quillmere, made on first use for the user alone.
-// Decided once a run.
+// /usr/bin, or a folder programs are installed in) keeps them in $XDG_DATA_HOME/quillmere,
+// made on first use for the user alone. Decided once a run.
 QString DataDirectory();
 
 // Whether the data folder is the user's private one: files made there are for the user

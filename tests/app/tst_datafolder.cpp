@@ -61,6 +61,7 @@ private Q_SLOTS:
         QTest::newRow("installed, XDG_DATA_HOME unset") << false << false << "" << ".local/share/quillmere";
         QTest::newRow("installed, XDG_DATA_HOME set") << false << false << "/data" << "data/quillmere";
         QTest::newRow("installed, XDG_DATA_HOME relative") << false << false << "rel" << ".local/share/quillmere";
+        QTest::newRow("installed in /usr/bin by a user who may write there") << true << false << "" << "/usr/bin";
     }
     void theRule()
     {
@@ -71,7 +72,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString home = dir.filePath("home");
         QString executableDir = kReadOnlyFolder;
-        if (writable || journalThere) {
+        if (expected == "/usr/bin") {
+            executableDir = expected;
+            expected = ".local/share/quillmere";
+        } else if (writable || journalThere) {
             executableDir = dir.filePath("bin");
             QDir().mkpath(executableDir);
             if (journalThere)
