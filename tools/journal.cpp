@@ -58,6 +58,18 @@ double ParseDateArgument(const std::string& text)
     return EncodeEntryDate(date);
 }
 
+bool TakeDateRangeOption(const std::vector<std::string>& args, std::size_t& i, DateRange& range)
+{
+    std::optional<double>* end = args[i] == "--from" ? &range.from : args[i] == "--to" ? &range.to : nullptr;
+    if (!end)
+        return false;
+    if (i + 1 >= args.size())
+        throw UsageError{"missing the date after " + args[i]};
+    *end = ParseDateArgument(args[i + 1]);
+    i += 1;
+    return true;
+}
+
 int ParseWidthArgument(const std::string& text)
 {
     constexpr int kMaxWidth = 10000;

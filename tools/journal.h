@@ -4,7 +4,9 @@
 #include "storage/memtable.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace quill::tool {
 
@@ -40,6 +42,18 @@ private:
 
 // Parses a DATE argument (YYYY-MM-DD) or throws UsageError.
 double ParseDateArgument(const std::string& text);
+
+// The days of --from DATE and --to DATE; both ends count, an end not given is open.
+struct DateRange {
+    std::optional<double> from;
+    std::optional<double> to;
+    // Compared as the search window compares them.
+    bool Contains(double date) const { return !(from && *from > date) && !(to && *to < date); }
+};
+
+// Takes "--from DATE" or "--to DATE" at args[i] into `range`, moving `i` past the date;
+// false, taking nothing, for any other argument. A missing or bad date throws UsageError.
+bool TakeDateRangeOption(const std::vector<std::string>& args, std::size_t& i, DateRange& range);
 
 // Parses a WIDTH argument of render (whole pixels, 1 to 10000) or throws UsageError.
 int ParseWidthArgument(const std::string& text);

@@ -3,12 +3,7 @@
 // this one) that the tool becomes.
 #include "command.h"
 #include "journal.h"
-
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <stdexcept>
-#include <unistd.h>
+#include "sibling_program.h"
 
 namespace quill::tool {
 
@@ -22,16 +17,7 @@ int Render(const std::vector<std::string>& args)
     if (args.size() == 4)
         ParseWidthArgument(args[3]);
 
-    std::error_code failure;
-    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", failure);
-    const std::string renderer = (self.parent_path() / "quillmere-render").string();
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(renderer.c_str()));
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(renderer.c_str(), argv.data());
-    throw std::runtime_error("Cannot run " + renderer + ": " + std::strerror(errno));
+    BecomeSibling("quillmere-render", args);
 }
 
 const bool registered = RegisterCommand(

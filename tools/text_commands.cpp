@@ -1,29 +1,17 @@
 // text and search: the entries' plain text, as the program's search sees it.
 #include "command.h"
+#include "entry_text.h"
 #include "journal.h"
 #include "parallel_search.h"
 
 #include "platform/richedit/plain_text.h"
 
 #include <cstdio>
-#include <optional>
 #include <stdexcept>
 
 namespace quill::tool {
 
 namespace {
-
-// The date line and the plain text, every paragraph followed by "\n".
-void AppendEntry(std::string& out, double date, std::string_view body)
-{
-    out += FormatIsoDate(DecodeEntryDate(date));
-    out += '\n';
-    const QString text = BodyPlainText(body);
-    if (!text.isEmpty()) {
-        out += text.toStdString();
-        out += '\n';
-    }
-}
 
 int Text(const std::vector<std::string>& args)
 {
@@ -39,10 +27,12 @@ int Text(const std::vector<std::string>& args)
     if (oneDay) {
         if (journal.table.IsEmpty() || !journal.table.FindKey(day))
             throw std::runtime_error("No entry for " + args[1]);
-        AppendEntry(out, day, journal.journalEntry.BlobView());
+        AppendEntryText(out, DecodeEntryDate(day), journal.journalEntry.BlobView());
     } else {
         for (journal.table.First(); !journal.table.Eof(); journal.table.Next()) {
-            bad.Take([&] { AppendEntry(out, journal.journalDate.AsDateTime(), journal.journalEntry.BlobView()); });
+            bad.Take([&] {
+                AppendEntryText(out, DecodeEntryDate(journal.journalDate.AsDateTime()), journal.journalEntry.BlobView());
+            });
             if (out.size() > (1u << 20)) {
                 WriteOut(out);
                 out.clear();
@@ -57,16 +47,9 @@ int Search(const std::vector<std::string>& args)
 {
     if (args.size() < 2)
         throw UsageError{"expects JOURNAL TEXT [--from DATE] [--to DATE]"};
-    std::optional<double> from;
-    std::optional<double> to;
-    for (std::size_t i = 2; i < args.size(); i += 2) {
-        if (i + 1 >= args.size())
-            throw UsageError{"missing the date after " + args[i]};
-        if (args[i] == "--from")
-            from = ParseDateArgument(args[i + 1]);
-        else if (args[i] == "--to")
-            to = ParseDateArgument(args[i + 1]);
-        else
+    DateRange range;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        if (!TakeDateRangeOption(args, i, range))
             throw UsageError{"unknown option " + args[i]};
     }
     const BodySearch search(QString::fromStdString(args[1]));
@@ -79,8 +62,7 @@ int Search(const std::vector<std::string>& args)
     journal.table.Scan([&] {
         bad.Take([&] {
             const double date = journal.journalDate.AsDateTime();
-            // Both ends of the range count, compared as the search window compares them.
-            if ((from && *from > date) || (to && *to < date))
+            if (!range.Contains(date))
                 return;
             searching.Add(date, journal.journalEntry.BlobView());
         });
