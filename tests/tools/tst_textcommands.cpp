@@ -1,6 +1,6 @@
 // quillmere-tool text and search, run as a user runs them.
-#include "platform/richedit/support.h"
 #include "run_tool.h"
+#include "samples_journal.h"
 
 #include <QtTest>
 
@@ -8,22 +8,12 @@ namespace {
 
 QString Journal()
 {
-    return QStringLiteral(QUILLMERE_SAMPLES_DIR "/cds/journal-samples.cds");
+    return SamplesJournal();
 }
-
-// The entries of the samples journal, in date order, with the sample each body came from.
-const std::pair<const char*, const char*> kEntries[] = {
-    {"2018-06-01", "plain-body.txt"}, {"2019-12-31", "paragraphs.txt"},   {"2020-02-29", "links.txt"},
-    {"2021-03-14", "formatting.txt"}, {"2021-03-15", "codepages.txt"},    {"2022-07-04", "picture-png.txt"},
-    {"2022-07-05", "picture-jpeg.txt"}, {"2023-01-01", nullptr},
-};
 
 QByteArray Entry(const std::pair<const char*, const char*>& entry)
 {
-    QByteArray text = QByteArray(entry.first) + '\n';
-    if (entry.second)
-        text += QByteArray::fromStdString(testsupport::ReadFile(testsupport::SampleRtfDir() + u'/' + QLatin1String(entry.second)));
-    return text;
+    return QByteArray(entry.first) + '\n' + SampleText(entry.second);
 }
 
 } // namespace
@@ -43,7 +33,7 @@ private Q_SLOTS:
 void TextCommandsTest::textOfEveryEntryInDateOrder()
 {
     QByteArray expected;
-    for (const auto& entry : kEntries)
+    for (const auto& entry : kSampleEntries)
         expected += Entry(entry);
     const ToolRun run = Tool({QStringLiteral("text"), Journal()});
     QCOMPARE(run.exitCode, 0);
@@ -54,7 +44,7 @@ void TextCommandsTest::textOfOneDay()
 {
     const ToolRun run = Tool({QStringLiteral("text"), Journal(), QStringLiteral("2021-03-15")});
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, Entry(kEntries[4]));
+    QCOMPARE(run.out, Entry(kSampleEntries[4]));
     const ToolRun missing = Tool({QStringLiteral("text"), Journal(), QStringLiteral("2021-03-16")});
     QCOMPARE(missing.exitCode, 1);
     QCOMPARE(missing.err, QByteArray("No entry for 2021-03-16\n"));
