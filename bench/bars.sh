@@ -3,7 +3,8 @@
 # `quillmere-tool list` against `cat` of the same file; closing after one change (the table
 # alone, and the whole program) against `cp` of it and against `cp` followed by `sync`,
 # since a close flushes the new file to disk before renaming it; the program's start-up and
-# a move to the next day; `quillmere-tool search` against `grep -c -i -F` for a few words.
+# a move to the next day; `quillmere-tool search` against `grep -c -i -F` for a few words;
+# `quillmere-tool export` against `quillmere-tool text` (bench/export_bar.sh).
 # Usage: bench/bars.sh [BUILD_DIR]   (a Release build; default build-rel)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -72,3 +73,4 @@ start100=$(app_ms BM_StartUpTakingBackARecoveryLog/100/)
 echo "start-up, 100-entry log: $start100 ms   (without: $start0 ms; $(awk "BEGIN{printf \"%.1f\", $start100-$start0}") ms more; bar 50 ms)"
 echo "next day, entry stored:  $(app_ms BM_NextDayStoringAModifiedEntry) ms   (bar 10 ms)"
 printf '%s\n' "${search_lines[@]}"
+bench/export_bar.sh "$build"
