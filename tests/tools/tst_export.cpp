@@ -4,8 +4,8 @@
 #include "run_tool.h"
 #include "samples_journal.h"
 #include "tables.h"
+#include "unreadable_date_journal.h"
 
-#include "storage/datetime.h"
 #include "storage/stream.h"
 
 #include <QDir>
@@ -523,27 +523,7 @@ void ExportTest::progressLineForEachYear()
 // exported, and the tool ends with 1.
 void ExportTest::aRowWithABadDateIsLeftOut()
 {
-    const QString path = dir_.filePath(QStringLiteral("J"));
-    QFile::remove(path);
-    {
-        JournalTable journal(path);
-        OpenLikeTheProgram(journal.table);
-        const char* words[] = {"one", "two", "three"};
-        for (int i = 0; i < 3; ++i) {
-            journal.table.Insert();
-            journal.JournalDate.SetAsDateTime(kDay20100908 + i);
-            quill::MemoryStream body(std::string("{\\rtf1 ") + words[i] + "}");
-            journal.JournalEntry.LoadFromStream(body);
-            journal.table.Post();
-        }
-        journal.table.Close();
-    }
-    QByteArray bytes = ReadFile(path);
-    const double stored = quill::DateTimeToStoredMs(kDay20100908 + 1);
-    const QByteArray date(reinterpret_cast<const char*>(&stored), sizeof stored);
-    QCOMPARE(bytes.count(date), 1);
-    bytes.replace(date, QByteArray(8, '\0'));
-    QVERIFY(WriteFile(path, bytes));
+    QVERIFY(WriteJournalWithAnUnreadableDate(dir_.filePath(QStringLiteral("J"))));
 
     for (const QString format : {"html", "text"}) {
         QDir(Out()).removeRecursively();

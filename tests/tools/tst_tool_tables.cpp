@@ -2,6 +2,7 @@
 #include "tables.h"
 
 #include "run_tool.h"
+#include "unreadable_date_journal.h"
 
 #include "storage/datetime.h"
 #include "storage/recovery.h"
@@ -146,27 +147,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(QByteArray, out);
-        const QString path = dir_.filePath("J");
-        QFile::remove(path);
-        {
-            JournalTable j(path);
-            OpenLikeTheProgram(j.table);
-            const char* words[] = {"one", "two", "three"};
-            for (int i = 0; i < 3; ++i) {
-                j.table.Insert();
-                j.JournalDate.SetAsDateTime(kDay20100908 + i);
-                quill::MemoryStream body(std::string("{\\rtf1 ") + words[i] + "}");
-                j.JournalEntry.LoadFromStream(body);
-                j.table.Post();
-            }
-            j.table.Close();
-        }
-        QByteArray bytes = ReadFile(path);
-        const double stored = quill::DateTimeToStoredMs(kDay20100908 + 1);
-        const QByteArray date(reinterpret_cast<const char*>(&stored), sizeof stored);
-        QCOMPARE(bytes.count(date), 1);
-        bytes.replace(date, QByteArray(8, '\0'));
-        QVERIFY(WriteFile(path, bytes));
+        QVERIFY(WriteJournalWithAnUnreadableDate(dir_.filePath("J")));
         const ToolRun run = Tool(args, dir_.path());
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.out, out);
