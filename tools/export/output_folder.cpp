@@ -43,6 +43,8 @@ void WriteWholeFile(const std::string& path, std::string_view bytes)
 
 OutputFolder::OutputFolder(std::string path, bool force) : path_(std::move(path))
 {
+    while (path_.size() > 1 && path_.back() == '/')
+        path_.pop_back(); // the files' paths in messages have one separator
     namespace fs = std::filesystem;
     std::error_code error;
     const fs::file_status status = fs::status(path_, error);
