@@ -6,11 +6,8 @@
 #include "platform/dialogs.h"
 #include "platform/richedit/find_dialog.h"
 #include "platform/richedit/richedit.h"
-#include "storage/errors.h"
 #include "storage/fileio.h"
 
-#include <algorithm>
-#include <cmath>
 #include <set>
 
 namespace quill {
@@ -94,18 +91,12 @@ void SaveEntry(MemTable& table, const JournalFields& fields, RichEdit& editor, d
 
 std::vector<double> ReadableEntryDates(MemTable& table, const JournalFields& fields)
 {
+    // The table's index on the date keeps the rows in date order.
     std::vector<double> dates;
     dates.reserve(table.RecordCount());
-    for (table.First(); !table.Eof(); table.Next()) {
-        try {
-            const double date = fields.JournalDate.AsDateTime();
-            if (std::isfinite(date))
-                dates.push_back(date);
-        } catch (const TableError&) {
-            // no day: passed over
-        }
-    }
-    std::sort(dates.begin(), dates.end());
+    for (table.First(); !table.Eof(); table.Next())
+        if (const auto date = fields.JournalDate.AsDateTimeIfDay())
+            dates.push_back(*date);
     return dates;
 }
 

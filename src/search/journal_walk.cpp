@@ -1,27 +1,8 @@
 #include "search/journal_walk.h"
 
-#include "storage/errors.h"
-
-#include <cmath>
 #include <limits>
 
 namespace quill {
-
-namespace {
-
-// The date of the table's row, or none when it is no day (a damaged row).
-std::optional<double> ReadableDate(const Field& date)
-{
-    try {
-        const double value = date.AsDateTime();
-        if (std::isfinite(value))
-            return value;
-    } catch (const TableError&) {
-    }
-    return std::nullopt;
-}
-
-} // namespace
 
 JournalWalk::JournalWalk(const JournalAccess& journal) : journal_(journal) {}
 
@@ -37,7 +18,7 @@ void JournalWalk::ReadRow()
     // A row whose date is no day is passed over; the walk ends when no readable row is left.
     MemTable& table = *journal_.table;
     for (; !table.Eof(); table.Next()) {
-        if (const auto date = ReadableDate(*journal_.journalDate)) {
+        if (const auto date = journal_.journalDate->AsDateTimeIfDay()) {
             date_ = *date;
             atEnd_ = false;
             return;
@@ -56,7 +37,7 @@ void JournalWalk::Resume()
     // its date as read; a walk from the start finds it.
     if (!table.FindKey(date_))
         for (table.First();
-             !table.Eof() && ReadableDate(*journal_.journalDate).value_or(-std::numeric_limits<double>::infinity()) < date_;)
+             !table.Eof() && journal_.journalDate->AsDateTimeIfDay().value_or(-std::numeric_limits<double>::infinity()) < date_;)
             table.Next();
     for (std::size_t i = 0; i < sameDateBefore_ && !table.Eof(); ++i)
         table.Next();

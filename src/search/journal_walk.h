@@ -3,7 +3,6 @@
 #include "storage/memtable.h"
 
 #include <cstddef>
-#include <optional>
 #include <string_view>
 
 namespace quill {

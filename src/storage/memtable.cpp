@@ -316,6 +316,17 @@ std::size_t Field::DataSize() const
     return v && !v->isNull() ? v->bytes.size() : 0;
 }
 
+std::optional<double> Field::AsDateTimeIfDay() const
+{
+    try {
+        const double value = AsDateTime();
+        if (std::isfinite(value))
+            return value;
+    } catch (const TableError&) {
+    }
+    return std::nullopt;
+}
+
 double Field::AsDateTime() const
 {
     if (type_ != FieldType::DateTime)

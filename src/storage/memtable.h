@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,9 @@ public:
     std::int32_t AsInteger() const;
     std::size_t DataSize() const; // bytes of the value as stored; 0 for null
     double AsDateTime() const;
+    // The date, or none when the stored value is no day (a damaged row): for walks that pass
+    // such rows over.
+    std::optional<double> AsDateTimeIfDay() const;
 
     // Writing requires Edit or Insert and marks the pending row modified.
     void SetAsString(std::string_view text);
