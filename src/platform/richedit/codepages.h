@@ -1,6 +1,7 @@
 #pragma once
 
-// Windows code pages of 8-bit text in RTF and in plain-text streams.
+// Windows code pages of 8-bit text in RTF and in plain-text streams, and the codes of
+// symbol fonts.
 
 #include <QString>
 
@@ -10,7 +11,8 @@
 
 namespace quill::rtf {
 
-// The code page of a font's \fcharset, or 0 when the document's own code page applies.
+// The code page of a font's \fcharset (ANSI, 0, is windows-1252), or 0 when the document's
+// own code page applies: for the default and symbol sets and unknown ones.
 int CodePageOfCharset(int charset);
 
 // The \fcharset that matches a code page (0 for windows-1252 and unknown pages).
@@ -32,6 +34,14 @@ const std::array<char16_t, 256>* SingleByteTable(int codePage);
 
 // windows-1252, the system's 8-bit code page, as a table.
 const std::array<char16_t, 256>& Windows1252();
+
+// The characters the Symbol font draws for its codes (Adobe's Symbol encoding). A code it
+// draws no character for reads as U+F000 + code, as the codes of other symbol fonts do.
+const std::array<char16_t, 256>& SymbolFontTable();
+
+// The codes of a symbol font other than Symbol (Wingdings and the like) as U+F000 + code:
+// the font shows its glyph there where it is installed. Codes below 0x20 stay as they are.
+const std::array<char16_t, 256>& PrivateSymbolTable();
 
 // Encodes characters into one code page, reporting the ones it cannot hold exactly.
 class CodePageEncoder {
