@@ -8,11 +8,7 @@ void AppendEntryText(std::string& out, const CivilDate& date, std::string_view b
 {
     out += FormatIsoDate(date);
     out += '\n';
-    const QString text = BodyPlainText(body);
-    if (!text.isEmpty()) {
-        out += text.toStdString();
-        out += '\n';
-    }
+    out += BodyPlainLines(body).toStdString();
 }
 
 } // namespace quill::tool

@@ -182,7 +182,9 @@ const QTextCharFormat& DocumentBuilder::CharFormatOf(const rtf::CharFormat& sour
         if (!font->family.isEmpty())
             format.setFontFamilies(QStringList{font->family});
         format.setProperty(FaceNameProperty, font->face);
-        format.setProperty(CharsetProperty, font->charset);
+        // The text of a symbol font is read as characters, no longer as the font's codes:
+        // its charset no longer applies to it.
+        format.setProperty(CharsetProperty, font->symbol == rtf::SymbolCodes::None ? font->charset : 0);
         format.setProperty(PitchProperty, static_cast<int>(font->pitch));
         format.setProperty(FontFamilyClassProperty, static_cast<int>(font->familyClass));
         if (font->pitch == rtf::Pitch::Fixed)

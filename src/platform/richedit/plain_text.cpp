@@ -26,6 +26,7 @@ void PlainTextSink::EndParagraph(const rtf::ParaFormat&, const rtf::CharFormat&)
 {
     StartContent();
     paragraphEnded_ = true;
+    hadParagraphs_ = true;
 }
 
 QString PlainTextSink::TakeText()
@@ -43,6 +44,21 @@ QString BodyPlainText(std::string_view body)
     PlainTextSink sink;
     rtf::ReadPlainText(body, rtf::PlainEncoding::Windows1252, sink);
     return sink.TakeText();
+}
+
+QString BodyPlainLines(std::string_view body)
+{
+    QString text;
+    bool paragraphs = false;
+    if (!rtf::ReadRtfPlainText(body, text, nullptr, nullptr, &paragraphs)) {
+        PlainTextSink sink;
+        rtf::ReadPlainText(body, rtf::PlainEncoding::Windows1252, sink);
+        paragraphs = sink.HadParagraphs();
+        text = sink.TakeText();
+    }
+    if (paragraphs)
+        text += u'\n';
+    return text;
 }
 
 namespace {

@@ -23,17 +23,25 @@ public:
 
     // The text so far; soft line breaks become "\n" here.
     QString TakeText();
+    // A paragraph was read, empty or not.
+    bool HadParagraphs() const { return hadParagraphs_; }
 
 private:
     void StartContent();
 
     QString text_;
     bool paragraphEnded_ = false;
+    bool hadParagraphs_ = false;
 };
 
 // The plain text of an entry body: read as RTF, or, when the bytes are not RTF, as plain
 // windows-1252 text, as the control loads a body.
 QString BodyPlainText(std::string_view body);
+
+// The same text with every paragraph followed by "\n", as the samples' texts and
+// quillmere-tool text have it: nothing for a body without paragraphs, and "\n" for one whose
+// only paragraph is empty.
+QString BodyPlainLines(std::string_view body);
 
 // Case-insensitive search for one text in many bodies, matching anywhere, also inside
 // longer words: characters compare by their simple case folding.

@@ -24,6 +24,10 @@ enum class FontFamily : std::uint8_t { Nil, Roman, Swiss, Modern, Script, Decor,
 
 enum class Pitch : std::uint8_t { Default = 0, Fixed = 1, Variable = 2 };
 
+// A font of symbols (\fcharset2) draws codes, not characters: the Symbol font's codes read
+// as the characters it draws, those of the others (Wingdings and the like) as U+F000 + code.
+enum class SymbolCodes : std::uint8_t { None, Symbol, Private };
+
 struct Font {
     QString face;    // as written in the font table, at most 31 characters
     QString family;  // the face to show: the \fname alternative when there is one
@@ -31,6 +35,7 @@ struct Font {
     Pitch pitch = Pitch::Default;
     FontFamily familyClass = FontFamily::Nil;
     int codePage = 0; // Windows code page of its 8-bit text; 0 for the document's
+    SymbolCodes symbol = SymbolCodes::None;
 };
 
 struct CharFormat {

@@ -12,6 +12,7 @@
 #include <array>
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 
 namespace quill::rtf {
@@ -44,7 +45,8 @@ namespace {
     X(footerf) X(footnote) X(annotation) X(atnid) X(atnauthor) X(bkmkstart) X(bkmkend) X(objdata) X(objclass)       \
     X(objname) X(pgdsctbl) X(userprops) X(docvar) X(xe) X(tc) X(txe) X(ftnsep) X(ftnsepc) X(ftncn) X(aftnsep)       \
     X(aftnsepc) X(aftncn) X(pnseclvl) X(shpinst) X(shptxt) X(template) X(comment) X(nesttableprops) X(defchp)       \
-    X(defpap) X(picprop) X(blipuid) X(listpicture) X(fldtype) X(formfield) X(datafield) X(pgptbl) X(protusertbl)
+    X(defpap) X(picprop) X(blipuid) X(listpicture) X(fldtype) X(formfield) X(datafield) X(pgptbl) X(protusertbl)   \
+    X(nonesttables)
 
 enum class Word : std::uint16_t {
     Unknown,
@@ -107,7 +109,8 @@ Word LookUp(std::string_view name)
     return table.Find(name);
 }
 
-// Destinations whose content is never document text and is not needed: skipped whole.
+// Destinations whose content is never document text and is not needed: skipped whole. The
+// text of \nonesttables is what a reader without nested tables shows instead of them.
 bool IsSkippedDestination(Word w)
 {
     switch (w) {
@@ -120,7 +123,7 @@ bool IsSkippedDestination(Word w)
     case Word::kuserprops: case Word::kdocvar: case Word::kxe: case Word::ktc: case Word::ktxe: case Word::kftnsep:
     case Word::kftnsepc: case Word::kftncn: case Word::kaftnsep: case Word::kaftnsepc: case Word::kaftncn:
     case Word::kpnseclvl: case Word::kshpinst: case Word::kshptxt: case Word::ktemplate: case Word::kcomment:
-    case Word::knesttableprops: case Word::kdefchp: case Word::kdefpap: case Word::kpicprop: case Word::kblipuid:
+    case Word::knonesttables: case Word::kdefchp: case Word::kdefpap: case Word::kpicprop: case Word::kblipuid:
     case Word::klistpicture: case Word::kfldtype: case Word::kformfield: case Word::kdatafield: case Word::kpgptbl:
     case Word::kprotusertbl: case Word::knonshppict: case Word::kpntext: case Word::klisttext: case Word::kfalt:
     case Word::kpanose: case Word::kleveltext: case Word::klevelnumbers: case Word::klistname: case Word::klfolevel:
@@ -131,14 +134,45 @@ bool IsSkippedDestination(Word w)
     }
 }
 
-// Destinations the reader reads; after \* anything else is skipped.
+// Destinations the reader reads; after \* anything else is skipped. \nesttableprops holds
+// the row ends of nested tables, and what text a writer puts there is text.
 bool IsReadDestination(Word w)
 {
     switch (w) {
     case Word::kfonttbl: case Word::kcolortbl: case Word::kpict: case Word::kshppict: case Word::kfield:
     case Word::kfldinst: case Word::kfldrslt: case Word::kresult: case Word::kobject: case Word::kshp:
     case Word::kshprslt: case Word::kpn: case Word::klisttable: case Word::klist: case Word::klistlevel:
-    case Word::klistoverridetable: case Word::klistoverride: case Word::kfname:
+    case Word::klistoverridetable: case Word::klistoverride: case Word::kfname: case Word::knesttableprops:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Words that only make text. Beyond the depth limit, where a group has no state of its own,
+// these are all that is read of the words.
+bool MakesText(Word w)
+{
+    switch (w) {
+    case Word::kpar: case Word::kpage: case Word::ksect: case Word::krow: case Word::knestrow: case Word::kcell:
+    case Word::knestcell: case Word::ktab: case Word::kline: case Word::kemdash: case Word::kendash:
+    case Word::kemspace: case Word::kenspace: case Word::kqmspace: case Word::kbullet: case Word::klquote:
+    case Word::krquote: case Word::kldblquote: case Word::krdblquote: case Word::kzwj: case Word::kzwnj:
+    case Word::kltrmark: case Word::krtlmark: case Word::ku: case Word::kbin:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Destinations the reader reads whose content is no document text: beyond the depth limit,
+// where they cannot take a state of their own, they are skipped.
+bool HoldsNoText(Word w)
+{
+    switch (w) {
+    case Word::kfonttbl: case Word::kcolortbl: case Word::kpict: case Word::kfldinst: case Word::kpn:
+    case Word::klisttable: case Word::klist: case Word::klistlevel: case Word::klistoverridetable:
+    case Word::klistoverride: case Word::kfname:
         return true;
     default:
         return false;
@@ -257,7 +291,8 @@ const char* NextSpecial(const char* p, const char* end)
 bool IsLeadByte(int codePage, unsigned char b)
 {
     switch (codePage) {
-    case 932: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+    case 932:
+    case 10001: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
     case 1361: return (b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9);
     default: return b >= 0x81 && b <= 0xFE;
     }
@@ -346,6 +381,66 @@ private:
     bool lineBreaks_ = false; // a soft line break was written
 };
 
+constexpr int kSymbolCharset = 2;
+constexpr int kNoFont = -1;
+constexpr int kMaxCharset = 256; // Word for Mac's Mac Roman, the largest \fcharset
+
+// Whether a font the document does not declare is known as a font of symbols.
+bool IsSymbolFontName(const QString& name)
+{
+    for (const char* symbols : {"Symbol", "Wingdings", "Wingdings 2", "Wingdings 3", "Webdings", "Zapf Dingbats",
+                                "ZapfDingbats", "Marlett", "MT Extra"})
+        if (name.compare(QLatin1String(symbols), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+SymbolCodes SymbolCodesOf(const Font& font)
+{
+    if (font.charset != kSymbolCharset)
+        return SymbolCodes::None;
+    return font.face.compare(u"Symbol", Qt::CaseInsensitive) == 0 ? SymbolCodes::Symbol : SymbolCodes::Private;
+}
+
+// An argument of a field instruction, or a switch (\x), given by its letter.
+struct FieldToken {
+    QString text;
+    bool isSwitch = false;
+    QChar option;
+};
+
+// Takes the next argument or switch from `rest`; false when none is left. A quoted argument
+// has \\ and \" for a backslash and a quote.
+bool NextFieldToken(QStringView& rest, FieldToken& token)
+{
+    rest = rest.trimmed();
+    if (rest.isEmpty())
+        return false;
+    token = FieldToken{};
+    if (rest.front() == u'\\' && rest.size() >= 2 && rest[1] != u'\\') {
+        token.isSwitch = true;
+        token.option = rest[1].toLower();
+        rest = rest.mid(2);
+        return true;
+    }
+    if (rest.front() == u'"') {
+        qsizetype i = 1;
+        for (; i < rest.size() && rest[i] != u'"'; ++i) {
+            if (rest[i] == u'\\' && i + 1 < rest.size() && (rest[i + 1] == u'\\' || rest[i + 1] == u'"'))
+                ++i;
+            token.text += rest[i];
+        }
+        rest = rest.mid(std::min(i + 1, rest.size()));
+        return true;
+    }
+    qsizetype end = 0;
+    while (end < rest.size() && !rest[end].isSpace())
+        ++end;
+    token.text = rest.left(end).toString();
+    rest = rest.mid(end);
+    return true;
+}
+
 constexpr int kLevelFormatBullet = 23;
 constexpr int kLevelFormatNone = 255;
 constexpr int kMaxIndent = 31680; // 22 inches in twips
@@ -368,6 +463,8 @@ public:
     }
 
     bool Stopped() const { return stopped_; }
+    // Plain text: a paragraph was read, empty or not.
+    bool HadParagraphs() const { return paragraphEnded_; }
 
     void Run();
 
@@ -375,6 +472,12 @@ private:
     struct Field {
         QString instruction;
         int link = 0;
+        bool shown = false; // its result showed something
+        // A SYMBOL field's character, shown when its result is empty.
+        int symbolCode = -1;
+        bool symbolIsUnicode = false;
+        int symbolFont = kNoFont; // kNoFont for the field's own
+        int symbolHalfPoints = 0; // 0 for the field's own size
     };
     struct ListDefinition {
         int id = 0;
@@ -395,6 +498,7 @@ private:
     // Text.
     void TextRun();
     void EmitAscii(const char* begin, const char* end);
+    void EmitSymbolCodes(const char* begin, const char* end);
     void EmitByte(unsigned char byte);
     void EmitChar(char16_t ch);
     void EmitUnicode(int value);
@@ -406,7 +510,16 @@ private:
     void ResolveSurrogate();
     void EndParagraph(const ParaState& para);
     int CurrentCodePage();
+    // The code page and, for a symbol font, the codes of the current font's text: found again
+    // only when the font, the font table or the document's code page changed.
+    void FindFontDecoding()
+    {
+        if (st_.chr.font != codePageFont_ || tables_.codePage != codePageDocument_)
+            ChooseFontDecoding();
+    }
+    void ChooseFontDecoding();
     bool SkippingFallback();
+    bool OpensGroup(const char* at) const;
 
     // Destinations.
     void StartFont(int number);
@@ -415,6 +528,11 @@ private:
     void PictureData();
     void FinishPicture(const State& pictureState);
     void FinishFieldInstruction(int field);
+    void ReadHyperlink(Field& record, QStringView arguments);
+    void ReadSymbol(Field& record, QStringView arguments);
+    void FinishField(int field, int parentField);
+    int FontNamed(const QString& name);
+    void ShowSymbol(const Field& record);
     ParaFormat Resolve(const ParaState& para) const;
     std::uint32_t ColorAt(int index) const;
 
@@ -432,7 +550,9 @@ private:
     bool done_ = false;
     bool finished_ = false;
     bool stopped_ = false;
-    bool ignorable_ = false; // after \*
+    bool ignorable_ = false;  // after a \* that opens a group
+    const char* groupOpened_ = nullptr; // just after the last '{'
+    int overflow_ = 0;        // groups open beyond kMaxGroupDepth, which have no state of their own
     int skipFallback_ = 0;   // characters of a \u fallback still to skip
     int deff_ = -1;
 
@@ -443,6 +563,8 @@ private:
     int codePageDocument_ = 0;
     int codePage_ = 1252;
     const std::array<char16_t, 256>* byteTable_ = nullptr;
+    const std::array<char16_t, 256>* symbolTable_ = nullptr; // the codes of a symbol font's text
+    bool symbolFonts_ = false; // the font table has a symbol font: ASCII text may not be itself
     bool paragraphHasContent_ = false;
     int pendingCells_ = 0;
     std::string bytes_; // double-byte text not yet decoded
@@ -502,9 +624,10 @@ void Parser::PushGroup()
 {
     FlushBytes();
     ignorable_ = false;
+    groupOpened_ = p_;
     skipFallback_ = 0;
-    if (stack_.size() >= static_cast<std::size_t>(kMaxGroupDepth)) {
-        SkipToGroupEnd(false);
+    if (overflow_ > 0 || stack_.size() >= static_cast<std::size_t>(kMaxGroupDepth)) {
+        ++overflow_; // read on in the deepest group's state
         return;
     }
     stack_.push_back(st_);
@@ -517,12 +640,18 @@ void Parser::PopGroup()
     FlushBytes();
     ignorable_ = false;
     skipFallback_ = 0;
+    if (overflow_ > 0) {
+        --overflow_;
+        return;
+    }
     if (stack_.size() <= 1) {
         FinishDocument();
         done_ = true;
         return;
     }
     State& parent = stack_.back();
+    if (st_.field != parent.field)
+        FinishField(st_.field, parent.field);
     if (st_.dest != parent.dest) {
         switch (st_.dest) {
         case Dest::FontTable:
@@ -555,10 +684,15 @@ void Parser::PopGroup()
     formatMayDiffer_ = true;
 }
 
-// Skips the rest of the current group, whose state was pushed, and leaves it.
+// Skips the rest of the current group and leaves it.
 void Parser::SkipGroup()
 {
-    SkipToGroupEnd(true);
+    if (overflow_ == 0) {
+        SkipToGroupEnd(true);
+        return;
+    }
+    SkipToGroupEnd(false);
+    --overflow_;
 }
 
 void Parser::SkipToGroupEnd(bool pushed)
@@ -667,12 +801,22 @@ void Parser::ControlSequence()
     } else {
         const char c = *p_++;
         if (c == '*') {
-            ignorable_ = true;
+            // Only a \* that opens its group marks a destination to skip when unknown; one
+            // after other words (as some writers put it) leaves the group's text as it is.
+            ignorable_ = OpensGroup(p_ - 2);
             return;
         }
         ignorable_ = false;
         HandleSymbol(c);
     }
+}
+
+// Whether nothing but line ends came between the last '{' and `at`.
+bool Parser::OpensGroup(const char* at) const
+{
+    while (at > groupOpened_ && (at[-1] == '\r' || at[-1] == '\n'))
+        --at;
+    return at == groupOpened_;
 }
 
 bool Parser::SkippingFallback()
@@ -693,7 +837,17 @@ void Parser::HandleSymbol(char c)
             ++p_;
             ++digits;
         }
-        if (digits == 0 || SkippingFallback())
+        if (digits == 0)
+            return;
+        if (digits == 1) {
+            // A broken escape goes, and so does the character in its second digit's place,
+            // unless that begins what follows. It still stands for one byte of a fallback.
+            if (p_ < end_ && *p_ != '\\' && *p_ != '{' && *p_ != '}')
+                ++p_;
+            SkippingFallback();
+            return;
+        }
+        if (SkippingFallback())
             return;
         EmitByte(static_cast<unsigned char>(value));
         return;
@@ -731,6 +885,12 @@ void Parser::HandleWord(Word word, bool hasParam, int param)
 
     if (IsSkippedDestination(word)) {
         SkipGroup();
+        return;
+    }
+    if (overflow_ > 0 && !MakesText(word)) {
+        // Beyond the depth limit the deepest group's formats stay.
+        if (HoldsNoText(word))
+            SkipGroup();
         return;
     }
 
@@ -771,7 +931,7 @@ void Parser::HandleWord(Word word, bool hasParam, int param)
     case Word::kftech: font_.familyClass = FontFamily::Tech; break;
     case Word::kfbidi: font_.familyClass = FontFamily::Bidi; break;
     case Word::kfcharset:
-        font_.charset = std::clamp(param, 0, 255);
+        font_.charset = std::clamp(param, 0, kMaxCharset);
         if (!fontCodePageGiven_)
             font_.codePage = CodePageOfCharset(font_.charset);
         break;
@@ -1058,13 +1218,20 @@ void Parser::EmitAscii(const char* begin, const char* end)
     FlushBytes();
     ResolveSurrogate();
     if (st_.dest == Dest::Normal) {
-        if (!st_.hidden) {
-            PrepareDocumentText();
-            if (plain_)
-                plain_->Latin1(begin, end - begin);
-            else
-                pending_.append(QLatin1StringView(begin, end - begin));
+        if (st_.hidden)
+            return;
+        if (symbolFonts_) {
+            FindFontDecoding();
+            if (symbolTable_) {
+                EmitSymbolCodes(begin, end);
+                return;
+            }
         }
+        PrepareDocumentText();
+        if (plain_)
+            plain_->Latin1(begin, end - begin);
+        else
+            pending_.append(QLatin1StringView(begin, end - begin));
         return;
     }
     const QString text = QString::fromLatin1(begin, end - begin);
@@ -1077,19 +1244,43 @@ int Parser::CurrentCodePage()
         const int codePage = fontActive_ ? font_.codePage : 0;
         return codePage == 0 ? tables_.codePage : codePage;
     }
-    if (st_.chr.font != codePageFont_ || tables_.codePage != codePageDocument_) {
-        const Font* font = tables_.FindFont(st_.chr.font);
-        codePageFont_ = st_.chr.font;
-        codePageDocument_ = tables_.codePage;
-        codePage_ = font && font->codePage != 0 ? font->codePage : tables_.codePage;
-        byteTable_ = SingleByteTable(codePage_);
-    }
+    FindFontDecoding();
     return codePage_;
+}
+
+void Parser::ChooseFontDecoding()
+{
+    const Font* font = tables_.FindFont(st_.chr.font);
+    codePageFont_ = st_.chr.font;
+    codePageDocument_ = tables_.codePage;
+    codePage_ = font && font->codePage != 0 ? font->codePage : tables_.codePage;
+    byteTable_ = SingleByteTable(codePage_);
+    symbolTable_ = nullptr;
+    if (font && font->symbol == SymbolCodes::Symbol)
+        symbolTable_ = &SymbolFontTable();
+    else if (font && font->symbol == SymbolCodes::Private)
+        symbolTable_ = &PrivateSymbolTable();
+}
+
+// Text of a symbol font: each byte is a code of the font.
+void Parser::EmitSymbolCodes(const char* begin, const char* end)
+{
+    QString text(end - begin, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    for (const char* p = begin; p < end; ++p)
+        *out++ = (*symbolTable_)[static_cast<unsigned char>(*p)];
+    AppendDocumentText(text);
 }
 
 void Parser::EmitByte(unsigned char byte)
 {
     const int codePage = CurrentCodePage();
+    if (symbolTable_ && st_.dest == Dest::Normal) {
+        FlushBytes();
+        if (byte >= 0x20 || byte == '\t')
+            EmitChar((*symbolTable_)[byte]);
+        return;
+    }
     if (byteTable_ && st_.dest != Dest::FontEntry && st_.dest != Dest::FontAltName && bytes_.empty()) {
         // A single-byte code page: the byte is one character.
         if (byte >= 0x20)
@@ -1141,7 +1332,13 @@ void Parser::EmitUnicode(int value)
         EmitChar(0xFFFD);
         return;
     }
-    const char16_t ch = static_cast<char16_t>(value);
+    char16_t ch = static_cast<char16_t>(value);
+    if (st_.dest == Dest::Normal && ((ch >= 0x20 && ch <= 0xFF) || (ch >= 0xF020 && ch <= 0xF0FF))) {
+        // In a symbol font a code, as it is or in the font's U+F000 form.
+        FindFontDecoding();
+        if (symbolTable_)
+            ch = (*symbolTable_)[ch & 0xFF];
+    }
     if (QChar::isHighSurrogate(ch)) {
         ResolveSurrogate();
         highSurrogate_ = ch;
@@ -1241,6 +1438,8 @@ void Parser::Emit(QStringView text)
 // changed it.
 void Parser::PrepareDocumentText()
 {
+    if (st_.field >= 0)
+        fields_[static_cast<std::size_t>(st_.field)].shown = true;
     if (plain_) {
         if (paragraphEnded_) {
             plain_->Char(u'\n');
@@ -1323,6 +1522,8 @@ void Parser::CommitFont()
     font_.face = fontName_.trimmed().left(31);
     const QString alternative = fontAltName_.trimmed();
     font_.family = alternative.isEmpty() ? font_.face : alternative.left(31);
+    font_.symbol = SymbolCodesOf(font_);
+    symbolFonts_ = symbolFonts_ || font_.symbol != SymbolCodes::None;
     codePageFont_ = INT_MIN; // fonts may have changed
     const auto [slot, inserted] = tables_.fontIndex.try_emplace(fontNumber_, tables_.fonts.size());
     if (inserted)
@@ -1381,6 +1582,8 @@ void Parser::FinishPicture(const State& pictureState)
         return;
     if (pendingCells_ > 0 || plain_)
         PrepareDocumentText();
+    if (pictureState.field >= 0)
+        fields_[static_cast<std::size_t>(pictureState.field)].shown = true;
     paragraphHasContent_ = true;
     if (plain_)
         return;
@@ -1395,52 +1598,134 @@ void Parser::FinishFieldInstruction(int field)
         return;
     Field& record = fields_[static_cast<std::size_t>(field)];
     const QString instruction = record.instruction.trimmed();
-    if (!instruction.startsWith(u"HYPERLINK", Qt::CaseInsensitive))
-        return;
-    QStringView rest = QStringView(instruction).mid(9);
+    if (instruction.startsWith(u"HYPERLINK", Qt::CaseInsensitive))
+        ReadHyperlink(record, QStringView(instruction).mid(9));
+    else if (instruction.startsWith(u"SYMBOL", Qt::CaseInsensitive))
+        ReadSymbol(record, QStringView(instruction).mid(6));
+}
+
+void Parser::ReadHyperlink(Field& record, QStringView arguments)
+{
     QString target;
     QString anchor;
     bool haveTarget = false;
     bool nextIsAnchor = false;
     bool nextIsSkipped = false;
-    while (true) {
-        rest = rest.trimmed();
-        if (rest.isEmpty())
-            break;
-        if (rest.front() == u'\\' && rest.size() >= 2 && rest[1] != u'\\') {
-            const QChar option = rest[1].toLower();
-            nextIsAnchor = option == u'l';
-            nextIsSkipped = option == u'o' || option == u't';
-            rest = rest.mid(2);
+    FieldToken token;
+    while (NextFieldToken(arguments, token)) {
+        if (token.isSwitch) {
+            nextIsAnchor = token.option == u'l';
+            nextIsSkipped = token.option == u'o' || token.option == u't';
             continue;
         }
-        QString token;
-        if (rest.front() == u'"') {
-            // A quoted argument: \\ and \" stand for a backslash and a quote.
-            qsizetype i = 1;
-            for (; i < rest.size() && rest[i] != u'"'; ++i) {
-                if (rest[i] == u'\\' && i + 1 < rest.size() && (rest[i + 1] == u'\\' || rest[i + 1] == u'"'))
-                    ++i;
-                token += rest[i];
-            }
-            rest = rest.mid(std::min(i + 1, rest.size()));
-        } else {
-            qsizetype end = 0;
-            while (end < rest.size() && !rest[end].isSpace())
-                ++end;
-            token = rest.left(end).toString();
-            rest = rest.mid(end);
-        }
         if (nextIsAnchor)
-            anchor = token;
+            anchor = token.text;
         else if (!nextIsSkipped && !haveTarget)
-            target = token, haveTarget = true;
+            target = token.text, haveTarget = true;
         nextIsAnchor = nextIsSkipped = false;
     }
     if (!anchor.isEmpty())
         target += u'#' + anchor;
     tables_.links.push_back(target);
     record.link = static_cast<int>(tables_.links.size());
+}
+
+// SYMBOL code [\f font] [\s points] [\u] (the code in Unicode): decimal, or hexadecimal after 0x.
+void Parser::ReadSymbol(Field& record, QStringView arguments)
+{
+    FieldToken token;
+    if (!NextFieldToken(arguments, token) || token.isSwitch)
+        return;
+    bool ok = false;
+    const int code = token.text.startsWith(u"0x", Qt::CaseInsensitive) ? token.text.mid(2).toInt(&ok, 16)
+                                                                         : token.text.toInt(&ok, 10);
+    if (!ok || code < 0x20 || code > 0xFFFF)
+        return;
+    record.symbolCode = code;
+    QChar option;
+    while (NextFieldToken(arguments, token)) {
+        if (token.isSwitch) {
+            option = token.option;
+            record.symbolIsUnicode = record.symbolIsUnicode || option == u'u';
+            continue;
+        }
+        if (option == u'f') {
+            record.symbolFont = FontNamed(token.text);
+        } else if (option == u's') {
+            const double points = token.text.toDouble(&ok);
+            if (ok && points > 0)
+                record.symbolHalfPoints = std::clamp(static_cast<int>(points * 2 + 0.5), 1, 3276);
+        }
+        option = QChar();
+    }
+}
+
+// The number of the font with that face, which is added to the table when the document has
+// none: a font of symbols if the name is known as one.
+int Parser::FontNamed(const QString& name)
+{
+    const QString face = name.trimmed().left(31);
+    if (face.isEmpty())
+        return kNoFont;
+    std::optional<int> found; // the lowest number of a font with the face
+    for (const auto& [number, index] : tables_.fontIndex)
+        if (tables_.fonts[index].face.compare(face, Qt::CaseInsensitive) == 0 && (!found || number < *found))
+            found = number;
+    if (found)
+        return *found;
+    // A number documents hardly give a font, and none of this one gives. (INT_MIN, which no
+    // document can give, marks the font decoding as out of date.)
+    int number = INT_MIN + 1;
+    while (tables_.fontIndex.contains(number))
+        ++number;
+    Font font;
+    font.face = font.family = face;
+    font.charset = IsSymbolFontName(face) ? kSymbolCharset : 0;
+    font.codePage = CodePageOfCharset(font.charset);
+    font.symbol = SymbolCodesOf(font);
+    symbolFonts_ = symbolFonts_ || font.symbol != SymbolCodes::None;
+    tables_.fontIndex.emplace(number, tables_.fonts.size());
+    tables_.fonts.push_back(std::move(font));
+    ++tables_.fontRevision;
+    codePageFont_ = INT_MIN;
+    return number;
+}
+
+// A field's group ends: a SYMBOL field whose result showed nothing shows its character, and
+// a field that showed something has its enclosing field show it too.
+void Parser::FinishField(int field, int parentField)
+{
+    if (field < 0)
+        return;
+    if (!fields_[static_cast<std::size_t>(field)].shown)
+        ShowSymbol(fields_[static_cast<std::size_t>(field)]);
+    if (fields_[static_cast<std::size_t>(field)].shown && parentField >= 0)
+        fields_[static_cast<std::size_t>(parentField)].shown = true;
+}
+
+// The character in the field's font, or the one it names, and in its size: a symbol
+// font's code reads as its text does, another font's code as a character of its code page.
+void Parser::ShowSymbol(const Field& record)
+{
+    if (record.symbolCode < 0)
+        return;
+    const CharFormat format = st_.chr;
+    if (record.symbolFont != kNoFont)
+        st_.chr.font = record.symbolFont;
+    if (record.symbolHalfPoints > 0)
+        st_.chr.halfPoints = record.symbolHalfPoints;
+    formatMayDiffer_ = true;
+    FindFontDecoding();
+    const int code = record.symbolCode;
+    char16_t ch = static_cast<char16_t>(code);
+    if (symbolTable_ && (code <= 0xFF || (code >= 0xF020 && code <= 0xF0FF)))
+        ch = (*symbolTable_)[code & 0xFF];
+    else if (!record.symbolIsUnicode && code <= 0xFF && code >= 0x80)
+        ch = (byteTable_ ? *byteTable_ : Windows1252())[code]; // a code of the font's code page
+    if (!QChar::isSurrogate(ch))
+        EmitChar(ch);
+    st_.chr = format;
+    formatMayDiffer_ = true;
 }
 
 ParaFormat Parser::Resolve(const ParaState& para) const
@@ -1495,7 +1780,8 @@ bool ReadRtf(std::string_view bytes, Sink& sink, Tables& tables)
     return true;
 }
 
-bool ReadRtfPlainText(std::string_view bytes, QString& text, const PlainTextCheck* enough, bool* stopped)
+bool ReadRtfPlainText(std::string_view bytes, QString& text, const PlainTextCheck* enough, bool* stopped,
+                      bool* paragraphs)
 {
     if (!LooksLikeRtf(bytes))
         return false;
@@ -1508,6 +1794,8 @@ bool ReadRtfPlainText(std::string_view bytes, QString& text, const PlainTextChec
     output.Finish();
     if (stopped)
         *stopped = parser.Stopped();
+    if (paragraphs)
+        *paragraphs = parser.HadParagraphs();
     return true;
 }
 

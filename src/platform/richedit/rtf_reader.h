@@ -15,7 +15,9 @@
 
 namespace quill::rtf {
 
-// Groups nested deeper than this are skipped whole.
+// Groups nested deeper than this keep the state of the deepest one: their braces are counted
+// and their text is read, in that group's formats, but the formats they set are not, and the
+// destinations they open that hold no text are skipped.
 constexpr int kMaxGroupDepth = 512;
 
 // Reads `bytes` as RTF into `sink`, filling `tables` as the document declares them. Returns
@@ -29,9 +31,10 @@ using PlainTextCheck = std::function<bool(QStringView text)>;
 // The same reading for plain text only, appended to `text` exactly as PlainTextSink collects
 // it (paragraphs separated by "\n", soft line breaks as "\n", pictures left out), without
 // the work formats take. With `enough`, reading stops at the end of the first paragraph
-// after which it says yes; `stopped` then tells whether it did.
+// after which it says yes; `stopped` then tells whether it did. `paragraphs` tells whether
+// the document has any paragraph: an empty one has no text, but is one.
 bool ReadRtfPlainText(std::string_view bytes, QString& text, const PlainTextCheck* enough = nullptr,
-                      bool* stopped = nullptr);
+                      bool* stopped = nullptr, bool* paragraphs = nullptr);
 
 // True when the bytes begin with "{\rtf" after white space.
 bool LooksLikeRtf(std::string_view bytes);

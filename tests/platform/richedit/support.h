@@ -35,6 +35,18 @@ inline QStringList SampleBodies()
     return QDir(SampleRtfDir()).entryList({QStringLiteral("*.rtf"), QStringLiteral("*.dat")}, QDir::Files, QDir::Name);
 }
 
+// RTF as other programs write it: each NAME.rtf has a NAME.txt of its plain text, every
+// paragraph followed by "\n".
+inline QString FixtureRtfDir()
+{
+    return QStringLiteral(QUILLMERE_RTF_FIXTURES_DIR);
+}
+
+inline QStringList FixtureBodies()
+{
+    return QDir(FixtureRtfDir()).entryList({QStringLiteral("*.rtf")}, QDir::Files, QDir::Name);
+}
+
 struct Run {
     QString text;
     quill::rtf::CharFormat format;

@@ -156,6 +156,8 @@ private Q_SLOTS:
     void paragraphAlignment();
     void bulletsAndTheHangingOffset();
     void importedNumberingIsOther();
+    void symbolFontsShowWhatTheyDraw();
+    void anEmptyParagraphIsOne();
     void undoAndRedoKeepAHundredSteps();
     void copyAndPasteKeepFormattingAndPictures();
     void pastedImageBecomesAPicture();
@@ -219,15 +221,18 @@ void RichEditTest::settingsOfANewControl()
 
 void RichEditTest::loadsEverySampleAsTheExtractionReadsIt_data()
 {
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("path");
     for (const QString& name : testsupport::SampleBodies())
-        QTest::newRow(qPrintable(name)) << name;
+        QTest::newRow(qPrintable(name)) << testsupport::SampleRtfDir() + u'/' + name;
+    for (const QString& name : testsupport::FixtureBodies())
+        QTest::newRow(qPrintable(QStringLiteral("fixtures/") + name)) << testsupport::FixtureRtfDir() + u'/' + name;
 }
 
 void RichEditTest::loadsEverySampleAsTheExtractionReadsIt()
 {
-    QFETCH(QString, name);
-    const std::string bytes = testsupport::ReadFile(testsupport::SampleRtfDir() + u'/' + name);
+    QFETCH(QString, path);
+    const std::string bytes = testsupport::ReadFile(path);
+    QVERIFY(!bytes.empty());
     RichEdit edit;
     edit.StreamIn(bytes, sfRichText);
     QCOMPARE(edit.Text(), BodyPlainText(bytes));
@@ -544,6 +549,75 @@ void RichEditTest::bulletsAndTheHangingOffset()
     QCOMPARE(other.Paragraph().HangingOffset(), 10);
     other.SetSelStart(other.document()->findBlockByNumber(2).position());
     QCOMPARE(other.Paragraph().Numbering(), NumberingStyle::None);
+}
+
+// Symbol text is shown as the characters it draws, in its font; other symbol fonts keep
+// their codes at U+F000 + code, to be drawn by the font. Written and read back, the text stays.
+void RichEditTest::symbolFontsShowWhatTheyDraw()
+{
+    const std::string bytes = testsupport::ReadFile(testsupport::FixtureRtfDir() + QStringLiteral("/symbol-fonts.rtf"));
+    RichEdit edit;
+    edit.StreamIn(bytes, sfRichText);
+    QCOMPARE(edit.Text(), BodyPlainText(bytes));
+    auto formatAt = [&edit](const QString& text) {
+        const int position = PositionOf(edit, text);
+        QTextCursor cursor(edit.document());
+        cursor.setPosition(position + 1);
+        return position < 0 ? QTextCharFormat() : cursor.charFormat();
+    };
+    struct Shown {
+        QString text;
+        QString family;
+        double points;
+    };
+    for (const Shown& shown : {Shown{QStringLiteral("α"), QStringLiteral("Symbol"), 11},
+                               Shown{QStringLiteral("…"), QStringLiteral("Symbol"), 11},
+                               Shown{QStringLiteral("\uF02A"), QStringLiteral("Wingdings"), 11},
+                               Shown{QStringLiteral("β"), QStringLiteral("Symbol"), 11},
+                               Shown{QStringLiteral("\uF04A"), QStringLiteral("Wingdings"), 11},
+                               Shown{QStringLiteral("A and"), QStringLiteral("Arial"), 11}}) {
+        const QTextCharFormat format = formatAt(shown.text);
+        QVERIFY2(!format.fontFamilies().toStringList().isEmpty(), qPrintable(shown.text));
+        QCOMPARE(format.fontFamilies().toStringList().first(), shown.family);
+        QCOMPARE(format.fontPointSize(), shown.points);
+        // The text is characters now, no longer codes of the font's set.
+        QCOMPARE(format.intProperty(richtext::CharsetProperty), 0);
+    }
+    // The bullet in the symbol font is still a bullet, and no text.
+    const QTextBlock bullet = edit.document()->lastBlock();
+    QCOMPARE(bullet.text(), QStringLiteral("A bullet"));
+    QVERIFY(bullet.textList());
+    QCOMPARE(bullet.textList()->format().style(), QTextListFormat::ListDisc);
+
+    const std::string written = edit.StreamOut(sfRichText);
+    QCOMPARE(BodyPlainText(written), edit.Text());
+    RichEdit other;
+    other.StreamIn(written, sfRichText);
+    QCOMPARE(other.Text(), edit.Text());
+    QCOMPARE(other.document()->findBlockByNumber(1).begin().fragment().charFormat().fontFamilies().toStringList(),
+             QStringList{QStringLiteral("Arial")});
+}
+
+// A body of one empty paragraph has that paragraph, with its format, and no text.
+void RichEditTest::anEmptyParagraphIsOne()
+{
+    const std::string bytes = testsupport::ReadFile(testsupport::FixtureRtfDir() + QStringLiteral("/empty-paragraph.rtf"));
+    RichEdit edit;
+    edit.StreamIn(bytes, sfRichText);
+    QCOMPARE(edit.document()->blockCount(), 1);
+    QCOMPARE(edit.Text(), QString());
+    QCOMPARE(edit.Text(), BodyPlainText(bytes));
+    QCOMPARE(BodyPlainLines(bytes), QStringLiteral("\n"));
+    QCOMPARE(edit.SelAttributes().Size(), 10); // the paragraph mark's \fs20
+    QCOMPARE(edit.StreamOut(sfPlainText), std::string());
+
+    // With text, the final \par ends the last paragraph and adds none.
+    edit.StreamIn(Rtf("\\pard A\\par"), sfRichText);
+    QCOMPARE(edit.document()->blockCount(), 1);
+    QCOMPARE(edit.Text(), QStringLiteral("A"));
+    edit.StreamIn(Rtf("\\pard A\\par\\par"), sfRichText);
+    QCOMPARE(edit.document()->blockCount(), 2);
+    QCOMPARE(edit.Text(), QStringLiteral("A\n"));
 }
 
 void RichEditTest::importedNumberingIsOther()

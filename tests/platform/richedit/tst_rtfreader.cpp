@@ -43,6 +43,8 @@ class RtfReaderTest : public QObject {
 private Q_SLOTS:
     void samplesGiveTheirText_data();
     void samplesGiveTheirText();
+    void fixturesGiveTheirText_data();
+    void fixturesGiveTheirText();
     void listsAndTableSample();
     void readsText_data();
     void readsText();
@@ -50,6 +52,8 @@ private Q_SLOTS:
     void rejectsWhatIsNotRtf();
     void characterFormatsOfTheFormattingSample();
     void fontsKeepTheirNamesCharsetsAndAlternatives();
+    void symbolFontsKeepTheirFont_data();
+    void symbolFontsKeepTheirFont();
     void paragraphFormatsOfTheParagraphsSample();
     void listsInTheNewFormAreOtherNumbering();
     void hyperlinkFieldsKeepTheirTargets_data();
@@ -61,6 +65,8 @@ private Q_SLOTS:
     void colourTableEntries();
     void paragraphMarkKeepsItsFormat();
     void deepNestingIsCapped();
+    void plainLinesEndEveryParagraph_data();
+    void plainLinesEndEveryParagraph();
     void plainTextReader_data();
     void plainTextReader();
     void oddUtf16IsNotText();
@@ -87,6 +93,32 @@ void RtfReaderTest::samplesGiveTheirText()
     const std::string bytes = testsupport::ReadFile(testsupport::SampleRtfDir() + u'/' + body);
     QVERIFY(!bytes.empty());
     QCOMPARE(BodyPlainText(bytes) + u'\n', expected);
+}
+
+void RtfReaderTest::fixturesGiveTheirText_data()
+{
+    QTest::addColumn<QString>("body");
+    for (const QString& name : testsupport::FixtureBodies())
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+// Both readings, the plain text and the one the control's document is built from, give the
+// text as it was written.
+void RtfReaderTest::fixturesGiveTheirText()
+{
+    QFETCH(QString, body);
+    const QString base = testsupport::FixtureRtfDir() + u'/' + body.section(u'.', 0, 0);
+    const std::string bytes = testsupport::ReadFile(base + QStringLiteral(".rtf"));
+    const QString expected = QString::fromStdString(testsupport::ReadFile(base + QStringLiteral(".txt")));
+    QVERIFY(!bytes.empty());
+    QVERIFY(!expected.isEmpty());
+    QCOMPARE(BodyPlainLines(bytes), expected);
+
+    PlainTextSink sink;
+    rtf::Tables tables;
+    QVERIFY(rtf::ReadRtf(bytes, sink, tables));
+    QVERIFY(sink.HadParagraphs());
+    QCOMPARE(sink.TakeText() + u'\n', expected);
 }
 
 void RtfReaderTest::listsAndTableSample()
@@ -174,12 +206,14 @@ void RtfReaderTest::readsText_data()
     QTest::newRow("object results") << QByteArray("{\\rtf1{\\object{\\*\\objclass P}{\\*\\objdata 01}{\\result R}}}")
                                     << QStringLiteral("R");
     QTest::newRow("pictures are no text")
-        << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47}b{\\*\\shppict{\\pict\\jpegblip ff}}{\\nonshppict{\\pict\\wmetafile8 01}}c}")
+        << QByteArray("{\\rtf1 a{\\pict\\pngblip 89504e47}b{\\*\\shppict{\\pict\\jpegblip ff}}"
+                      "{\\nonshppict{\\pict\\wmetafile8 01}}c}")
         << QStringLiteral("abc");
     QTest::newRow("picture alone in the last paragraph")
         << QByteArray("{\\rtf1 a\\par{\\pict\\pngblip 00}}") << QStringLiteral("a\n");
     QTest::newRow("double-byte code page")
-        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Mincho;}{\\f1\\fcharset0 Arial;}}\\f0\\'82\\'a0\\f1\\'e9}")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset128 MS Mincho;}"
+                      "{\\f1\\fcharset0 Arial;}}\\f0\\'82\\'a0\\f1\\'e9}")
         << QStringLiteral("あé");
     QTest::newRow("double-byte trail written as text")
         << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset128 X;}}\\f0\\'83\\\\\\'83A}") << QStringLiteral("ソア");
@@ -191,6 +225,136 @@ void RtfReaderTest::readsText_data()
     QTest::newRow("font table without groups")
         << QByteArray("{\\rtf1{\\fonttbl\\f0\\fcharset204 A;\\f1\\fcharset161 B;}\\f0\\'cf\\f1\\'e3}")
         << QStringLiteral("Пγ");
+
+    // \* marks a destination only where it opens its group.
+    QTest::newRow("star after formatting words")
+        << QByteArray("{\\rtf1{\\f1\\fs20\\*\\unknownword text} end}") << QStringLiteral("text end");
+    QTest::newRow("star after text") << QByteArray("{\\rtf1{a\\*\\unknownword b}}") << QStringLiteral("ab");
+    QTest::newRow("star opening a group") << QByteArray("{\\rtf1{\\*\\unknownword a}b}") << QStringLiteral("b");
+    QTest::newRow("star after a line end opening a group")
+        << QByteArray("{\\rtf1{\r\n\\*\\unknownword a}b}") << QStringLiteral("b");
+    QTest::newRow("star in a group inside") << QByteArray("{\\rtf1{\\b x{\\*\\unknownword a}y}}")
+                                            << QStringLiteral("xy");
+    QTest::newRow("star before a skipped destination mid-group")
+        << QByteArray("{\\rtf1{\\b x\\*\\info y}z}") << QStringLiteral("xz");
+
+    // A font's \fcharset decides its code page; \ansicpg only text in fonts without one.
+    QTest::newRow("latin font in a japanese document")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 J\\'e4rvi \\'93a\\'94\\'85\\'a9}")
+        << QStringLiteral("Järvi “a”…©");
+    QTest::newRow("latin font in a chinese document")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg950{\\fonttbl{\\f0\\fcharset0 Arial;}"
+                      "{\\f1\\fcharset136 M;}}\\f0\\'e9\\'85\\f1\\'a4\\'a4}")
+        << QStringLiteral("é…中");
+    QTest::newRow("font without charset takes the document's")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0 MS Gothic;}}\\f0\\'82\\'a0}") << QStringLiteral("あ");
+    QTest::newRow("default charset takes the document's")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset1 X;}}\\f0\\'82\\'a0}") << QStringLiteral("あ");
+    QTest::newRow("text in no font takes the document's")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Arial;}}\\'82\\'a0}") << QStringLiteral("あ");
+
+    // Mac code pages, decoded as such.
+    QTest::newRow("mac document") << QByteArray("{\\rtf1\\mac \\'d2caf\\'8e\\'d3\\'c9}") << QStringLiteral("“café”…");
+    QTest::newRow("mac roman code page") << QByteArray("{\\rtf1\\ansi\\ansicpg10000 na\\'95ve\\'a5}")
+                                         << QStringLiteral("naïve•");
+    QTest::newRow("mac roman charset")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset77 Times;}}\\f0\\'8e\\'a8\\'d0}") << QStringLiteral("é®–");
+    QTest::newRow("word for mac charset")
+        << QByteArray("{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset256 Times;}}\\f0\\'8e\\'c9\\'d5}") << QStringLiteral("é…’");
+    QTest::newRow("mac japanese code page")
+        << QByteArray("{\\rtf1\\mac\\ansicpg10001 \\'82\\'a0\\'83\\'4a\\'fd\\'fe\\'ff\\'a0\\'80\\'b1}")
+        << QStringLiteral("あカ©™…\u00A0\\ｱ");
+    QTest::newRow("mac japanese charset")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset78 Osaka;}}\\f0\\'93\\'fa\\'fd x}") << QStringLiteral("日© x");
+    QTest::newRow("mac japanese trail bytes are no single bytes")
+        << QByteArray("{\\rtf1\\ansi\\ansicpg10001 \\'81\\'80\\'88\\'a0}") << QStringLiteral("÷唖");
+
+    // Symbol fonts read as the characters they draw.
+    QTest::newRow("symbol font letters")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f0\\fcharset0 A;}{\\f1\\fcharset2 Symbol;}}\\f1 abgDW\\f0 ab}")
+        << QStringLiteral("αβγΔΩab");
+    QTest::newRow("symbol font codes")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1\\'b1\\'bc\\'b4\\'d6\\'e5\\'f2\\'a5\\'ae\\'22 1\\tab}")
+        << QStringLiteral("±…×√∑∫∞→∀ 1\t");
+    QTest::newRow("symbol font codes without a character")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1\\'7f\\'80\\'f0\\'ff}")
+        << QStringLiteral("\uF07F\uF080\uF0F0\uF0FF");
+    QTest::newRow("symbol font as unicode")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1\\u-3999?\\u97?\\u8364?\\u945?}")
+        << QStringLiteral("αα€α");
+    QTest::newRow("symbol font raw bytes")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1 \xb1\xbc}") << QStringLiteral("±…");
+    QTest::newRow("symbol font in a japanese document")
+        << QByteArray("{\\rtf1\\ansicpg932{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1\\'82\\'a0}") << QStringLiteral("\uF082\u20AC");
+    QTest::newRow("symbol font named without charset")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset0 Symbol;}}\\f1 a}") << QStringLiteral("a");
+    QTest::newRow("other symbol fonts keep their codes")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Wingdings;}}\\f1 J\\'fc\\u-4063?\\u74?}")
+        << QStringLiteral("\uF04A\uF0FC\uF021\uF04A");
+    QTest::newRow("field instructions in a symbol font are read as written")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1{\\field{\\*\\fldinst SYMBOL 98}}a}")
+        << QStringLiteral("βα");
+    QTest::newRow("symbol field with an empty result")
+        << QByteArray("{\\rtf1 a{\\field{\\*\\fldinst SYMBOL 97 \\\\f \"Symbol\"}{\\fldrslt }}b}") << QStringLiteral("aαb");
+    QTest::newRow("symbol field without a result")
+        << QByteArray("{\\rtf1{\\field{\\*\\fldinst SYMBOL 0xBC \\\\f Symbol \\\\h}}}") << QStringLiteral("…");
+    QTest::newRow("symbol field with a result")
+        << QByteArray("{\\rtf1{\\field{\\*\\fldinst SYMBOL 97 \\\\f \"Symbol\"}{\\fldrslt x}}}") << QStringLiteral("x");
+    QTest::newRow("symbol field of another symbol font")
+        << QByteArray("{\\rtf1{\\field{\\*\\fldinst SYMBOL 74 \\\\f \"Wingdings\" \\\\s 12}{\\fldrslt }}}")
+        << QStringLiteral("\uF04A");
+    QTest::newRow("symbol field of a declared symbol font")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f3\\fcharset2 Dingbats Plus;}}{\\field"
+                      "{\\*\\fldinst SYMBOL 65 \\\\f \"dingbats plus\"}}}")
+        << QStringLiteral("\uF041");
+    QTest::newRow("symbol field of a plain font")
+        << QByteArray("{\\rtf1{\\field{\\*\\fldinst SYMBOL 65 \\\\f \"Arial\"}{\\fldrslt }}"
+                      "{\\field{\\*\\fldinst SYMBOL 128 \\\\f Arial}}}")
+        << QStringLiteral("A€");
+    QTest::newRow("symbol field in unicode")
+        << QByteArray("{\\rtf1{\\field{\\*\\fldinst SYMBOL 8364 \\\\u}}{\\field{\\*\\fldinst SYMBOL 169 \\\\f Arial \\\\u}}}")
+        << QStringLiteral("€©");
+    QTest::newRow("symbol field in the field's font")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}\\f1"
+                      "{\\field{\\*\\fldinst SYMBOL 100}}}") << QStringLiteral("δ");
+    QTest::newRow("symbol fields that show nothing")
+        << QByteArray("{\\rtf1 a{\\field{\\*\\fldinst SYMBOL x}}{\\field{\\*\\fldinst SYMBOL 5}}"
+                      "{\\v{\\field{\\*\\fldinst SYMBOL 65}}}b}")
+        << QStringLiteral("ab");
+    QTest::newRow("symbol field with a nested field in its result")
+        << QByteArray("{\\rtf1{\\field{\\*\\fldinst SYMBOL 97}{\\fldrslt{\\field{\\*\\fldinst PAGE}{\\fldrslt 3}}}}}")
+        << QStringLiteral("3");
+    QTest::newRow("old bullets in a symbol font are no text")
+        << QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset2 Symbol;}}{\\pntext\\f1\\'B7\\tab}"
+                      "{\\*\\pn\\pnlvlblt\\pnf1{\\pntxtb\\'B7}}item}")
+        << QStringLiteral("item");
+
+    // Nested tables: the fallback for readers without them is no text.
+    QTest::newRow("fallback of nested tables")
+        << QByteArray("{\\rtf1 A\\nestcell B\\nestcell{\\*\\nesttableprops\\trowd\\cellx1\\nestrow}"
+                      "{\\nonesttables A\\tab B\\par}C}")
+        << QStringLiteral("A\tB\nC");
+    QTest::newRow("text in nested table properties")
+        << QByteArray("{\\rtf1 a{\\*\\nesttableprops b{\\b c}}d}") << QStringLiteral("abcd");
+
+    // A broken hex escape goes with the character in its second digit's place, and takes the
+    // place of one fallback byte.
+    QTest::newRow("hex with one digit") << QByteArray("{\\rtf1 a\\'3?b}") << QStringLiteral("ab");
+    QTest::newRow("hex with one digit as fallback") << QByteArray("{\\rtf1\\uc1\\u8364\\'3?x}") << QStringLiteral("€x");
+    QTest::newRow("hex with one digit in a long fallback")
+        << QByteArray("{\\rtf1\\uc2\\u8364\\'3?\\'41x}") << QStringLiteral("€x");
+    QTest::newRow("hex with one digit before a control word")
+        << QByteArray("{\\rtf1 a\\'3\\par b}") << QStringLiteral("a\nb");
+    QTest::newRow("hex with one digit before a group") << QByteArray("{\\rtf1 a\\'3{b}c}") << QStringLiteral("abc");
+    QTest::newRow("hex with one digit before a group end") << QByteArray("{\\rtf1{a\\'3}b}") << QStringLiteral("ab");
+    QTest::newRow("hex with one digit in a double-byte text")
+        << QByteArray("{\\rtf1\\ansicpg932 \\'82\\'a0\\'8?\\'82\\'a2}") << QStringLiteral("あい");
+
+    // An empty paragraph has no text, and the final \par still adds no empty one.
+    QTest::newRow("one empty paragraph")
+        << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\pard\\f0\\fs20\\par\r\n}") << QString();
+    QTest::newRow("two empty paragraphs") << QByteArray("{\\rtf1\\pard\\par\\par}") << QStringLiteral("\n");
+    QTest::newRow("final par after text") << QByteArray("{\\rtf1\\pard A\\par}") << QStringLiteral("A");
 }
 
 void RtfReaderTest::readsText()
@@ -198,6 +362,11 @@ void RtfReaderTest::readsText()
     QFETCH(QByteArray, rtf);
     QFETCH(QString, expected);
     QCOMPARE(BodyPlainText(View(rtf)), expected);
+    // The reading the control's document is built from gives the same text.
+    PlainTextSink sink;
+    rtf::Tables tables;
+    QVERIFY(rtf::ReadRtf(View(rtf), sink, tables));
+    QCOMPARE(sink.TakeText(), expected);
 }
 
 void RtfReaderTest::rejectsWhatIsNotRtf_data()
@@ -275,6 +444,64 @@ void RtfReaderTest::fontsKeepTheirNamesCharsetsAndAlternatives()
     QCOMPARE(font->face.size(), 31);
     QCOMPARE(font->pitch, rtf::Pitch::Fixed);
     QCOMPARE(font->familyClass, rtf::FontFamily::Modern);
+
+    // A font's name is in its own code page, the document's only for a font without charset.
+    rtf::Tables japanese;
+    rtf::ReadRtf("{\\rtf1\\ansi\\ansicpg932{\\fonttbl{\\f0\\fcharset0 Caf\\'e9;}{\\f1 \\'82\\'a0;}{\\f2\\fcharset78 \\'83\\'4a;}}}",
+                 sink, japanese);
+    QCOMPARE(japanese.FindFont(0)->face, QStringLiteral("Café"));
+    QCOMPARE(japanese.FindFont(0)->codePage, 1252);
+    QCOMPARE(japanese.FindFont(1)->face, QStringLiteral("あ"));
+    QCOMPARE(japanese.FindFont(1)->codePage, 0);
+    QCOMPARE(japanese.FindFont(2)->face, QStringLiteral("カ"));
+    QCOMPARE(japanese.FindFont(2)->codePage, 10001);
+}
+
+void RtfReaderTest::symbolFontsKeepTheirFont_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<int>("charset");
+    QTest::addColumn<int>("halfPoints");
+    const QByteArray fonts = "{\\rtf1{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset2 Symbol;}{\\f2\\fcharset2 Wingdings;}}\\f0 ";
+    QTest::newRow("symbol") << fonts + "x\\f1 a\\f0 y}" << QStringLiteral("α") << QStringLiteral("Symbol") << 2 << 24;
+    QTest::newRow("wingdings") << fonts + "x{\\f2\\fs30 J}y}" << QStringLiteral("\uF04A") << QStringLiteral("Wingdings") << 2
+                               << 30;
+    QTest::newRow("symbol field in a declared font")
+        << fonts + "x{\\field{\\*\\fldinst SYMBOL 98 \\\\f \"symbol\" \\\\s 11}{\\fldrslt }}y}" << QStringLiteral("β")
+        << QStringLiteral("Symbol") << 2 << 22;
+    QTest::newRow("symbol field in an undeclared symbol font")
+        << QByteArray("{\\rtf1 x{\\field{\\*\\fldinst SYMBOL 74 \\\\f \"Wingdings 2\"}"
+                      "{\\fldrslt }}y}") << QStringLiteral("\uF04A")
+        << QStringLiteral("Wingdings 2") << 2 << 24;
+    QTest::newRow("symbol field in an undeclared plain font")
+        << fonts + "x{\\field{\\*\\fldinst SYMBOL 65 \\\\f \"Courier New\"}{\\fldrslt }}y}" << QStringLiteral("A")
+        << QStringLiteral("Courier New") << 0 << 24;
+}
+
+void RtfReaderTest::symbolFontsKeepTheirFont()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(QString, text);
+    QFETCH(QString, face);
+    QFETCH(int, charset);
+    QFETCH(int, halfPoints);
+    RecordingSink sink;
+    rtf::Tables tables;
+    QVERIFY(rtf::ReadRtf(View(rtf), sink, tables));
+    QCOMPARE(sink.paragraphs.size(), std::size_t(1));
+    QCOMPARE(sink.paragraphs[0].Text(), u'x' + text + u'y');
+    const auto* run = sink.FindRun(text);
+    QVERIFY(run);
+    QCOMPARE(run->text, text);
+    QCOMPARE(run->format.halfPoints, halfPoints);
+    const rtf::Font* font = tables.FindFont(run->format.font);
+    QVERIFY(font);
+    QCOMPARE(font->face, face);
+    QCOMPARE(font->charset, charset);
+    // The text around keeps its own font.
+    QCOMPARE(sink.FindRun(QStringLiteral("y"))->format.font, sink.paragraphs[0].runs.front().format.font);
 }
 
 void RtfReaderTest::paragraphFormatsOfTheParagraphsSample()
@@ -444,17 +671,81 @@ void RtfReaderTest::paragraphMarkKeepsItsFormat()
 
 void RtfReaderTest::deepNestingIsCapped()
 {
-    for (const int depth : {rtf::kMaxGroupDepth - 2, 100000}) {
+    // Text beyond the depth limit is kept, and the groups close where they end.
+    for (const int depth : {rtf::kMaxGroupDepth - 2, rtf::kMaxGroupDepth, rtf::kMaxGroupDepth + 1, 100000}) {
         const std::string rtf = "{\\rtf1 a" + std::string(static_cast<std::size_t>(depth), '{') + "x" +
                                 std::string(static_cast<std::size_t>(depth), '}') + "b}";
-        const QString text = BodyPlainText(rtf);
-        QVERIFY(text.startsWith(u'a'));
-        QVERIFY(text.endsWith(u'b'));
-        QCOMPARE(text.contains(u'x'), depth < rtf::kMaxGroupDepth);
+        QCOMPARE(BodyPlainText(rtf), QStringLiteral("axb"));
     }
+
+    // Beyond the limit the deepest group's formats stay: those set there are not kept, and
+    // none leaks out of the groups.
+    auto nested = [](int depth, const std::string& open, const std::string& inside) {
+        std::string rtf = "{\\rtf1 a";
+        for (int i = 0; i < depth; ++i)
+            rtf += open;
+        rtf += inside + std::string(static_cast<std::size_t>(depth), '}') + "b}";
+        return rtf;
+    };
+    const RecordingSink bold = Read(nested(4000, "{\\b ", "x{\\i\\v y}z"));
+    QCOMPARE(bold.paragraphs.size(), std::size_t(1));
+    QCOMPARE(bold.paragraphs[0].Text(), QStringLiteral("axyzb"));
+    const auto* deep = bold.FindRun(QStringLiteral("xyz"));
+    QVERIFY(deep);
+    QVERIFY(deep->format.bold);
+    QVERIFY(!deep->format.italic);
+    QVERIFY(!bold.FindRun(QStringLiteral("b"))->format.bold);
+    QVERIFY(!bold.FindRun(QStringLiteral("a"))->format.bold);
+
+    // Destinations opened beyond the limit: those to skip are skipped, braces and all, and
+    // text words still make their text.
+    const std::string destinations = nested(
+        1000, "{", "x{\\*\\unknown {u}}{\\info{\\title i}}{\\*\\fldinst PAGE}{\\fonttbl{\\f0 F;}}{\\pict\\pngblip 00}"
+                   "{\\nonesttables n}{\\fldrslt r}\\tab\\u8364?\\'e9\\line y");
+    QCOMPARE(BodyPlainText(destinations), QStringLiteral("axr\t€é\nyb"));
+    PlainTextSink sink;
+    rtf::Tables tables;
+    QVERIFY(rtf::ReadRtf(destinations, sink, tables));
+    QCOMPARE(sink.TakeText(), QStringLiteral("axr\t€é\nyb"));
+    QVERIFY(tables.fonts.empty());
+    // A \* beyond the limit marks a destination only where it opens its group, as anywhere.
+    QCOMPARE(BodyPlainText(nested(600, "{\\b ", "x{\\b\\*\\unknown y}")), QStringLiteral("axyb"));
+    // A paragraph ends there in the deepest group's paragraph format.
+    const RecordingSink paragraphs = Read(nested(600, "{\\qc ", "x\\par\\ql y\\par"));
+    QCOMPARE(paragraphs.paragraphs.size(), std::size_t(3));
+    QCOMPARE(paragraphs.paragraphs[0].format.alignment, rtf::Alignment::Center);
+    QCOMPARE(paragraphs.paragraphs[1].format.alignment, rtf::Alignment::Center);
+    QCOMPARE(paragraphs.paragraphs[1].Text(), QStringLiteral("y"));
+
     // Opened and never closed.
     const std::string open = "{\\rtf1 a" + std::string(200000, '{') + "x";
-    QVERIFY(BodyPlainText(open).startsWith(u'a'));
+    QCOMPARE(BodyPlainText(open), QStringLiteral("ax"));
+}
+
+void RtfReaderTest::plainLinesEndEveryParagraph_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("nothing") << QByteArray() << QString();
+    QTest::newRow("no paragraph") << QByteArray("{\\rtf1 }") << QString();
+    QTest::newRow("one empty paragraph") << QByteArray("{\\rtf1\\pard\\par}") << QStringLiteral("\n");
+    QTest::newRow("two empty paragraphs") << QByteArray("{\\rtf1\\pard\\par\\par}") << QStringLiteral("\n\n");
+    QTest::newRow("text") << QByteArray("{\\rtf1 A}") << QStringLiteral("A\n");
+    QTest::newRow("final par") << QByteArray("{\\rtf1 A\\par}") << QStringLiteral("A\n");
+    QTest::newRow("empty last paragraph") << QByteArray("{\\rtf1 A\\par\\par}") << QStringLiteral("A\n\n");
+    QTest::newRow("a picture alone") << QByteArray("{\\rtf1{\\pict\\pngblip 00}}") << QStringLiteral("\n");
+    QTest::newRow("hidden text alone") << QByteArray("{\\rtf1{\\v x}}") << QString();
+    QTest::newRow("plain text") << QByteArray("a\r\nb") << QStringLiteral("a\nb\n");
+    QTest::newRow("plain empty line") << QByteArray("\r\n") << QStringLiteral("\n");
+}
+
+void RtfReaderTest::plainLinesEndEveryParagraph()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, expected);
+    QCOMPARE(BodyPlainLines(View(body)), expected);
+    // The same text as the plain text, which has no "\n" after the last paragraph.
+    QCOMPARE(BodyPlainText(View(body)) + (expected.isEmpty() ? QString() : QStringLiteral("\n")), expected);
 }
 
 void RtfReaderTest::plainTextReader_data()
