@@ -1553,27 +1553,26 @@ void Parser::PictureData()
         p_ = NextSpecial(p_, end_);
         return;
     }
-    if (picture_.data.isEmpty()) {
-        const void* close = std::memchr(p_, '}', static_cast<std::size_t>(end_ - p_));
-        const char* limit = close ? static_cast<const char*>(close) : end_;
-        picture_.data.reserve((limit - p_) / 2 + 1);
-    }
+    // The digits run to the next group or control word; they are decoded into room made for
+    // them at once, as a byte at a time through append() costs more than the decoding.
+    const char* limit = NextSpecial(p_, end_);
+    const qsizetype start = picture_.data.size();
+    picture_.data.resize(start + (limit - p_) / 2 + 1);
+    char* const first = picture_.data.data() + start;
+    char* out = first;
     const auto& hex = kHex;
-    while (p_ < end_) {
-        const unsigned char c = static_cast<unsigned char>(*p_);
-        const int value = hex[c];
-        if (value >= 0) {
-            if (hexHigh_ < 0) {
-                hexHigh_ = value;
-            } else {
-                picture_.data.append(static_cast<char>((hexHigh_ << 4) | value));
-                hexHigh_ = -1;
-            }
-        } else if (c == '\\' || c == '{' || c == '}') {
-            return;
+    for (; p_ < limit; ++p_) {
+        const int value = hex[static_cast<unsigned char>(*p_)];
+        if (value < 0)
+            continue; // line ends and spaces between the digits
+        if (hexHigh_ < 0) {
+            hexHigh_ = value;
+        } else {
+            *out++ = static_cast<char>((hexHigh_ << 4) | value);
+            hexHigh_ = -1;
         }
-        ++p_;
     }
+    picture_.data.truncate(start + (out - first));
 }
 
 void Parser::FinishPicture(const State& pictureState)

@@ -618,6 +618,10 @@ void RtfReaderTest::picturesAndTheirData()
     QCOMPARE(wmf.kind, rtf::PictureKind::Wmf);
     QCOMPARE(wmf.metafileMapping, 8);
     QCOMPARE(wmf.data, QByteArray("\x01\x02\x03", 3));
+
+    // Digits on both sides of a group inside the picture make one run of bytes.
+    const RecordingSink split = Read("{\\rtf1{\\pict\\pngblip 89 5{\\*\\blipuid 00ff}0 4e\\par 47}}", true);
+    QCOMPARE(split.paragraphs.at(0).pictures.at(0).data, QByteArray("\x89PNG", 4));
 }
 
 void RtfReaderTest::pictureDataOnlyWhenAsked()
